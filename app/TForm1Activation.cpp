@@ -1,0 +1,5 @@
+#include "TForm1.h"
+
+void TForm1::HandleHookMessage(std::uint8_t)
+{
+}

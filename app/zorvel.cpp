@@ -1,0 +1,44 @@
+// The program entry: the application, the bar, the event loop.
+#include "ApplicationTitle.h"
+#include "ApplicationWindows.h"
+#include "FileVersionStamp.h"
+#include "MouseHook.h"
+#include "ScreenPointer.h"
+#include "Shell.h"
+#include "TForm1.h"
+#include "WebEngineBrowser.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+ZORVEL_FILE_VERSION_STAMP(ZORVEL_VERSION_MAJOR, ZORVEL_VERSION_MINOR, ZORVEL_VERSION_PATCH,
+                          ZORVEL_VERSION_TWEAK)
+
+int main(int argc, char *argv[])
+{
+    // Chromium's sandbox refuses to run as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    app.setApplicationName(applicationTitleFor(QCoreApplication::applicationFilePath()));
+    // Only closing the bar ends the program; hidden dialogs stay until then.
+    app.setQuitOnLastWindowClosed(false);
+
+    DesktopShell shell;
+    QtScreenPointer screen;
+    Desktop desktop{&shell, &screen, [](QWidget *parent) -> std::unique_ptr<Browser> {
+                        return std::make_unique<WebEngineBrowser>(parent);
+                    }};
+    int result = 0;
+    {
+        TForm1 bar(desktop, MouseHookCalls{HookMouse, UnHookMouse});
+        Form1 = &bar;
+        bar.show();
+        result = app.exec();
+        ApplicationWindows::DestroyAll();
+        Form1 = nullptr;
+    }
+    return result;
+}

@@ -1,0 +1,166 @@
+#include "WebEngineBrowser.h"
+
+#include "ErrorReporter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QVariantMap>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+namespace {
+QString dataHome()
+{
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + QStringLiteral("/.local/share");
+}
+
+// A frame's load is reported as a console message carrying this run's token,
+// which no page can guess.
+const QString &frameLoadToken()
+{
+    static const QString token = QStringLiteral("zorvel-frame-loaded-%1")
+                                     .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    return token;
+}
+
+// Reads the top-level document the way the page-text rule needs it: walk up
+// from the body to the top element and take its rendered text.
+const char *const snapshotScript = R"((function () {
+  var d = window.document;
+  var html = (typeof HTMLDocument !== 'undefined') && (d instanceof HTMLDocument);
+  if (!html || !d.body) return { isHtml: html, hasBody: false, text: '' };
+  var e = d.body;
+  while (e.parentElement) e = e.parentElement;
+  return { isHtml: true, hasBody: true, text: e.innerText };
+})())";
+}
+
+class BrowserPage : public QWebEnginePage {
+public:
+    BrowserPage(QWebEngineProfile *profile, WebEngineBrowser *owner)
+        : QWebEnginePage(profile, owner), m_owner(owner)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        return m_owner->beforeNavigate(url.toString(QUrl::FullyEncoded));
+    }
+
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
+                                  const QString &) override
+    {
+        if (message == frameLoadToken())
+            m_owner->takeSnapshotThenComplete();
+    }
+
+private:
+    WebEngineBrowser *m_owner;
+};
+
+QWebEngineProfile *WebEngineBrowser::sharedProfile()
+{
+    static QWebEngineProfile *profile = [] {
+        auto *p = new QWebEngineProfile(QStringLiteral("zorvel"), QCoreApplication::instance());
+        const QString root = dataHome() + QStringLiteral("/zorvel/browser");
+        p->setPersistentStoragePath(root + QStringLiteral("/storage"));
+        p->setCachePath(root + QStringLiteral("/cache"));
+        // Session cookies are kept too: the web application's login is one.
+        p->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+
+        QWebEngineScript frameLoaded;
+        frameLoaded.setName(QStringLiteral("zorvel-frame-loaded"));
+        frameLoaded.setWorldId(QWebEngineScript::ApplicationWorld);
+        frameLoaded.setInjectionPoint(QWebEngineScript::DocumentReady);
+        frameLoaded.setRunsOnSubFrames(true);
+        frameLoaded.setSourceCode(QStringLiteral(
+            "if (window !== window.top) window.addEventListener('load', function () {"
+            " console.info('%1'); });").arg(frameLoadToken()));
+        p->scripts()->insert(frameLoaded);
+        return p;
+    }();
+    return profile;
+}
+
+WebEngineBrowser::WebEngineBrowser(QWidget *parent)
+    : QObject(parent), m_view(new QWebEngineView(parent)), m_page(new BrowserPage(sharedProfile(), this))
+{
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(Qt::NoContextMenu);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        // A navigation that was refused stops; only finished loads, good or
+        // failed (the browser's own error page), complete a document.
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
+            || (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
+                && info.errorCode() != -3 /* net::ERR_ABORTED */))
+            takeSnapshotThenComplete();
+    });
+}
+
+WebEngineBrowser::~WebEngineBrowser() = default;
+
+QWidget *WebEngineBrowser::widget()
+{
+    return m_view;
+}
+
+void WebEngineBrowser::Navigate(const QString &address)
+{
+    m_page->load(QUrl(address));
+}
+
+std::optional<PageSnapshot> WebEngineBrowser::document() const
+{
+    return m_document;
+}
+
+void WebEngineBrowser::Repaint()
+{
+    m_view->update();
+    if (QWidget *surface = m_view->focusProxy())
+        surface->update();
+}
+
+bool WebEngineBrowser::beforeNavigate(const QString &address)
+{
+    bool cancel = false;
+    if (OnBeforeNavigate)
+        runGuarded([&] { OnBeforeNavigate(address, cancel); });
+    return !cancel;
+}
+
+void WebEngineBrowser::takeSnapshotThenComplete()
+{
+    QPointer<WebEngineBrowser> self(this);
+    m_page->runJavaScript(QString::fromLatin1(snapshotScript), QWebEngineScript::ApplicationWorld,
+                          [self](const QVariant &result) {
+        if (!self)
+            return;
+        PageSnapshot snapshot;
+        const QVariantMap map = result.toMap();
+        if (map.isEmpty()) {
+            // The browser's own error pages run no scripts: an HTML page without text.
+            snapshot.isHtml = snapshot.hasBody = true;
+        } else {
+            snapshot.isHtml = map.value(QStringLiteral("isHtml")).toBool();
+            snapshot.hasBody = map.value(QStringLiteral("hasBody")).toBool();
+            // Rendered line breaks are CR LF pairs, as the page-height rule counts them.
+            snapshot.topElementText = map.value(QStringLiteral("text")).toString()
+                                          .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                                          .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        }
+        self->m_document = snapshot;
+        if (self->OnDocumentComplete)
+            runGuarded([&] { self->OnDocumentComplete(); });
+    });
+}
