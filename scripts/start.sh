@@ -8,17 +8,15 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bin="$top/build/bin"
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 
-server_pid=""
-xvfb_pid=""
+pids=()
 cleanup() {
-  [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
-  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
 
 if ! (exec 3<>/dev/tcp/127.0.0.1/8470) 2>/dev/null; then
   "$bin/budgetweb" --demo &
-  server_pid=$!
+  pids+=($!)
   for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/8470) 2>/dev/null && break; sleep 0.1; done
   echo "start: budget web application on http://127.0.0.1:8470/Brenvo/ (demo household)"
 else
@@ -28,12 +26,13 @@ fi
 if [ -z "${DISPLAY:-}" ]; then
   display=":77"
   Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset &
-  xvfb_pid=$!
+  pids+=($!)
   export DISPLAY="$display"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   shot="$top/build/zorvel-screen.png"
   echo "start: no display; running Zorvel under Xvfb on $DISPLAY"
   echo "start: a screenshot of the screen goes to $shot every 5 seconds"
   ( while sleep 5; do import -window root "$shot" 2>/dev/null || true; done ) &
+  pids+=($!)
 fi
 "$bin/zorvel"
