@@ -15,7 +15,7 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 
 bool DesktopReporter::announce(const QString &summary, const QString &body)
 {
-    return notify(summary, body) || showBox(summary + QLatin1Char(' ') + body, false);
+    return notify(summary, body) || showBox(summary + QStringLiteral(".\n") + body, false);
 }
 
 void DesktopReporter::showResult(const QString &text, bool failed)

@@ -13,7 +13,7 @@ void printLine(const QString &line)
 
 bool StdoutReporter::announce(const QString &summary, const QString &body)
 {
-    printLine(QStringLiteral("notification: %1 %2").arg(summary, body));
+    printLine(QStringLiteral("notification: %1 | %2").arg(summary, body));
     return true;
 }
 
