@@ -46,17 +46,6 @@ std::string checkNewPassword(const std::string &password)
     return {};
 }
 
-std::string checkEmail(std::string &email)
-{
-    if (std::string e = FormInput::checkLine(email, 100, true); !e.empty()) return e;
-    if (email.empty()) return {};
-    const auto at = email.find('@');
-    if (at == 0 || at == std::string::npos || at + 1 >= email.size() || email.find(' ') != std::string::npos
-        || email.find('@', at + 1) != std::string::npos)
-        return "Enter an address such as ann@example.org.";
-    return {};
-}
-
 // A hash of an unknown password, checked when the user name is unknown, so that a wrong name
 // takes as long as a wrong password and does not tell which names exist.
 const PasswordHash &decoyHash()
@@ -113,7 +102,7 @@ void BudgetApp::newAccountPage(Exchange &x)
         if (std::string e = checkLogin(login); !e.empty()) x.errors["login"] = e;
         if (std::string e = FormInput::checkLine(name, 60, false); !e.empty())
             x.errors["name"] = name.empty() ? "Enter your name." : e;
-        if (std::string e = checkEmail(email); !e.empty()) x.errors["email"] = e;
+        if (std::string e = FormInput::checkEmail(email); !e.empty()) x.errors["email"] = e;
         if (std::string e = checkNewPassword(password); !e.empty()) x.errors["password"] = e;
         else if (repeat != password) x.errors["repeat"] = "The passwords differ.";
         if (x.errors.empty()) {

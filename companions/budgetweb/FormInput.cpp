@@ -98,3 +98,14 @@ std::string FormInput::checkLine(std::string &text, std::size_t maxChars, bool a
     if (length > maxChars) return "Too long: at most " + std::to_string(maxChars) + " characters.";
     return {};
 }
+
+std::string FormInput::checkEmail(std::string &text)
+{
+    if (std::string e = checkLine(text, 100, true); !e.empty()) return e;
+    if (text.empty()) return {};
+    const auto at = text.find('@');
+    if (at == 0 || at == std::string::npos || at + 1 >= text.size() || text.find(' ') != std::string::npos
+        || text.find('@', at + 1) != std::string::npos)
+        return "Enter an address such as ann@example.org.";
+    return {};
+}

@@ -19,6 +19,9 @@ public:
     // most maxChars characters. Returns the message to show beside the field, or empty text.
     static std::string checkLine(std::string &text, std::size_t maxChars, bool allowEmpty);
 
+    // An optional e-mail address: checkLine's rules, then something@something without blanks.
+    static std::string checkEmail(std::string &text);
+
     static std::string percentDecode(std::string_view text);
 
 private:

@@ -24,7 +24,12 @@ std::string page(std::string_view title, std::string_view css, std::string_view 
     std::string out;
     out.reserve(css.size() + body.size() + 256);
     out += "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>";
-    out += escape(title);
+    // Element content needs only & and < escaped; the error page's title keeps its apostrophes.
+    for (char c : title) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else out += c;
+    }
     out += "</title><style>";
     out += css;
     out += "</style></head><body>";

@@ -125,14 +125,7 @@ void BudgetApp::modUserPage(Exchange &x)
         email = x.form.value("email");
         if (std::string e = FormInput::checkLine(name, 60, false); !e.empty())
             x.errors["name"] = name.empty() ? "Enter your name." : e;
-        if (std::string e = FormInput::checkLine(email, 100, true); !e.empty()) {
-            x.errors["email"] = e;
-        } else if (!email.empty()) {
-            const auto at = email.find('@');
-            if (at == 0 || at == std::string::npos || at + 1 >= email.size() || email.find(' ') != std::string::npos
-                || email.find('@', at + 1) != std::string::npos)
-                x.errors["email"] = "Enter an address such as ann@example.org.";
-        }
+        if (std::string e = FormInput::checkEmail(email); !e.empty()) x.errors["email"] = e;
         if (x.errors.empty()) {
             m_store.updateUser(user->id, name, email);
             seeOther(x, "/Brenvo/ModUserF.aspx?saved=1");

@@ -15,6 +15,7 @@
 #include <iostream>
 #include <memory>
 #include <pthread.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -73,6 +74,12 @@ int main(int argc, char **argv)
     server.set_write_timeout(10);
     server.set_payload_max_length(64 * 1024);
     server.set_tcp_nodelay(true);
+    // SO_REUSEADDR only: the library's default adds SO_REUSEPORT, with which a second server
+    // on the same port would start without complaint and take half of the first one's requests.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     BudgetApp app(store, options);
     app.install(server);
 
