@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVariantMap>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -25,6 +26,9 @@ QString dataHome()
 
 // A frame's load is reported as a console message carrying this run's token,
 // which no page can guess.
+// How deep the program is inside before-navigate callbacks of any browser.
+int navigationRequestDepth = 0;
+
 const QString &frameLoadToken()
 {
     static const QString token = QStringLiteral("zorvel-frame-loaded-%1")
@@ -116,6 +120,12 @@ QWidget *WebEngineBrowser::widget()
 
 void WebEngineBrowser::Navigate(const QString &address)
 {
+    // Starting a load while the engine waits for a navigation decision
+    // destroys the request under its feet; such a load starts right after.
+    if (navigationRequestDepth > 0) {
+        QTimer::singleShot(0, this, [this, address] { m_page->load(QUrl(address)); });
+        return;
+    }
     m_page->load(QUrl(address));
 }
 
@@ -134,8 +144,10 @@ void WebEngineBrowser::Repaint()
 bool WebEngineBrowser::beforeNavigate(const QString &address)
 {
     bool cancel = false;
+    ++navigationRequestDepth;
     if (OnBeforeNavigate)
         runGuarded([&] { OnBeforeNavigate(address, cancel); });
+    --navigationRequestDepth;
     return !cancel;
 }
 
