@@ -15,12 +15,12 @@ struct DemoType {
 };
 
 constexpr DemoType Types[] = {
-    {"Groceries", 45000, 14, 2900, {"Market", "Supermarket", "Bakery"}},
+    {"Groceries", 45000, 40, 1100, {"Market", "Supermarket", "Bakery"}},
     {"Rent", 95000, 1, 95000, {"Rent", "Rent", "Rent"}},
-    {"Transport", 12000, 6, 1800, {"Bus pass", "Fuel", "Train"}},
-    {"Utilities", 18000, 3, 5500, {"Electricity", "Water", "Internet"}},
-    {"Leisure", 10000, 4, 2200, {"Cinema", "Books", "Dinner out"}},
-    {"Health", 6000, 1, 3500, {"Pharmacy", "Dentist", "Glasses"}},
+    {"Transport", 12000, 20, 600, {"Bus ticket", "Fuel", "Train"}},
+    {"Utilities", 18000, 4, 4500, {"Electricity", "Water", "Internet"}},
+    {"Leisure", 10000, 12, 800, {"Cinema", "Books", "Dinner out"}},
+    {"Health", 6000, 3, 2000, {"Pharmacy", "Dentist", "Glasses"}},
 };
 
 // A small fixed generator, so that every demo household looks the same.
