@@ -11,7 +11,9 @@ constexpr const char *HomeCss =
     "body{font:11px/20px Verdana,\"DejaVu Sans\",sans-serif;color:#1d2733;background:#f3f5f9;padding:3px 8px;"
     "height:54px;box-sizing:border-box}"
     ".m{height:22px;white-space:nowrap;overflow:hidden}"
-    ".t{display:inline-block;margin-right:14px}.t b{font-weight:bold}"
+    // Six types with four-digit budgets fit in 808 px at this size.
+    ".s{font:10px/22px Arial,\"Liberation Sans\",sans-serif}"
+    ".t{display:inline-block;margin-right:9px}.t b{font-weight:bold}"
     ".over{color:#b00000}.ok{color:#2d6a1f}"
     "form{margin:0;height:26px;white-space:nowrap;overflow:hidden}"
     "input,select,button{font:inherit;height:20px;padding:0 3px;box-sizing:border-box;vertical-align:middle}"
@@ -38,24 +40,24 @@ std::string BudgetApp::renderHome(Exchange &x, const std::string &amount, const 
 
     const LocalMonth month = LocalMonth::current();
     const auto types = m_store.types(user->id, month.first, month.next);
-    std::string body = "<div class=\"m\"><span class=\"t\"><b>" + Html::escape(month.title) + "</b></span>";
+    std::string body = "<div class=\"m s\">";
     std::int64_t spent = 0, budget = 0;
     for (const BudgetType &t : types) {
         spent += t.spentCents;
         budget += t.monthlyCents;
         body += "<span class=\"t\">" + Html::escape(t.name) + " <span class=\""
                 + (t.spentCents > t.monthlyCents ? "over" : "ok") + "\">" + Money::format(t.spentCents)
-                + "</span> / " + Money::format(t.monthlyCents) + "</span>";
+                + "</span>/" + Money::format(t.monthlyCents) + "</span>";
     }
-    if (types.empty())
-        body += "<span class=\"t\">No budget types yet: add them under Budget Types.</span>";
-    else
-        body += "<span class=\"t\"><b>Total</b> <span class=\"" + std::string(spent > budget ? "over" : "ok") + "\">"
-                + Money::format(spent) + "</span> / " + Money::format(budget) + "</span>";
+    if (types.empty()) body += "<span class=\"t\">No budget types yet: add them under Budget Types.</span>";
     body += "</div>";
+    // The month's total at the right of the form row, the user's name in its tooltip.
+    const std::string total = "<span class=\"who\" title=\"Signed in as " + Html::escape(user->displayName) + "\"><b>"
+                              + Html::escape(month.title) + "</b> <span class=\"" + (spent > budget ? "over" : "ok")
+                              + "\">" + Money::format(spent) + "</span>/" + Money::format(budget) + "</span>";
 
     body += "<form method=\"post\" action=\"" + Html::escape(x.req.path) + "\">" + tokenField(x)
-            + "<span class=\"who\">" + Html::escape(user->displayName) + "</span>"
+            + total
             + "<label>Amount <input name=\"amount\" size=\"8\" maxlength=\"13\" inputmode=\"decimal\" value=\""
             + Html::escape(amount) + "\"></label>" + errorBeside(x, "amount")
             + " <label>Type <select name=\"type\">";
