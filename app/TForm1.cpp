@@ -2,12 +2,14 @@
 #include "ui_TForm1.h"
 
 #include "Anchors.h"
+#include "BarWndProc.h"
 #include "ErrorReporter.h"
 #include "FileVersion.h"
 #include "LoadSaveSettings.h"
 #include "ProgramLookup.h"
 #include "ScreenPointer.h"
 #include "Shell.h"
+#include "UpdaterLaunch.h"
 #include "WebAddresses.h"
 #include "X11Windows.h"
 
@@ -103,7 +105,12 @@ TForm1::TForm1(const Desktop &desktop, MouseHookCalls hook, QWidget *parent)
 
     X11Windows::KeepOutOfTaskbar(this);
     X11Windows::KeepAboveAndFocusOnClick(this);
+    m_wndProc = std::make_unique<BarWndProc>(*this, [this](std::uint8_t code) {
+        runGuarded([this, code] { HandleHookMessage(code); });
+    });
 
+    // The single-instance guard acts once the components exist, before FormCreate.
+    runGuarded([this] { LMDOneInstance1.Act(); });
     runGuarded([this] { FormCreate(); });
 }
 
@@ -118,7 +125,7 @@ void TForm1::FormCreate()
     m_hook.HookMouse();
     // The bar bypasses the window manager and carries no taskbar entry;
     // KeepOutOfTaskbar in the constructor has set the window states.
-    // The updater's silent launch comes here.
+    LaunchUpdater(*m_desktop.shell, this, QStringLiteral("updater"), QStringLiteral("/silentall"));
     LoadSettings(*this);
     ui->Panel4->setText(QStringLiteral("Zorvel ") + ReadVersionString(QStringLiteral("zorvel"), "%d.%d.%d"));
     PlaceBar(::TopPos);

@@ -2,7 +2,9 @@
 // The bar: a borderless, always-on-top strip at the top of the screen that
 // shows the web application and hides above the screen while not in use.
 #include "AccountBar.h"
+#include "BarAnimation.h"
 #include "Desktop.h"
+#include "InstanceGuard.h"
 #include "PreferencesBar.h"
 
 #include <QTimer>
@@ -15,6 +17,7 @@
 namespace Ui {
 class TForm1;
 }
+class BarWndProc;
 
 // The hook library's two calls; the program passes the real ones, tests fakes.
 struct MouseHookCalls {
@@ -87,6 +90,8 @@ public:
     QTimer Fade;
     QTimer Glow;
     QTimer Update;
+    // Refuses a second copy of the program (mode oiDefaultMessage).
+    InstanceGuard LMDOneInstance1;
 
 protected:
     // The bar is the main window: closing it, however asked, ends the program.
@@ -98,6 +103,8 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<Browser> m_browser;
     std::uint8_t m_blendValue = 255;
+    // Hands the hook library's messages to HandleHookMessage.
+    std::unique_ptr<BarWndProc> m_wndProc;
 };
 
 // Program-wide state beside the bar.
@@ -107,8 +114,6 @@ extern std::int32_t TopPos;
 extern std::int32_t StrokeCount;
 extern std::int32_t GlowStep;
 extern std::int32_t FadeStep;
-// The bar's Top while it is parked above the screen, whatever its height.
-inline constexpr int HiddenTop = -94;
 
 // Formats the version stamped into the named program file; empty when it has none.
 QString ReadVersionString(const QString &fileName, const char *format);

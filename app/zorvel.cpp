@@ -2,7 +2,9 @@
 #include "ApplicationTitle.h"
 #include "ApplicationWindows.h"
 #include "FileVersionStamp.h"
-#include "MouseHook.h"
+#include "HookCommon.h"
+#include "InstanceGuard.h"
+#include "InstanceLock.h"
 #include "ScreenPointer.h"
 #include "Shell.h"
 #include "TForm1.h"
@@ -22,9 +24,15 @@ int main(int argc, char *argv[])
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Before any window exists, so that the bar knows the hook message from its first event on.
+    RegisterHookMessage();
     app.setApplicationName(applicationTitleFor(QCoreApplication::applicationFilePath()));
     // Only closing the bar ends the program; hidden dialogs stay until then.
     app.setQuitOnLastWindowClosed(false);
+    // Held until the program ends, by a refused copy as well; an earlier copy
+    // holding it already makes the bar's guard refuse this start.
+    const InstanceLock instanceLock(instanceNameFor(QCoreApplication::applicationFilePath()));
+    PreviousInstance = instanceLock.AlreadyExisted();
 
     DesktopShell shell;
     QtScreenPointer screen;
