@@ -2,6 +2,7 @@
 #include "ui_TForm1.h"
 
 #include "Anchors.h"
+#include "ApplicationWindows.h"
 #include "BarWndProc.h"
 #include "ErrorReporter.h"
 #include "FileVersion.h"
@@ -9,6 +10,7 @@
 #include "ProgramLookup.h"
 #include "ScreenPointer.h"
 #include "Shell.h"
+#include "TPreferences.h"
 #include "UpdaterLaunch.h"
 #include "WebAddresses.h"
 #include "X11Windows.h"
@@ -17,6 +19,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMouseEvent>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 TForm1 *Form1 = nullptr;
@@ -172,12 +175,36 @@ void TForm1::SpeedButton2Click()
     StartFade();
 }
 
+namespace {
+// A fresh dialog every time, owned by the application and held nowhere else:
+// a closed one only hides and lives, unused, until the program ends.
+TPreferences *OpenPreferences(PreferencesBar &bar, const Desktop &desktop)
+{
+    auto *dialog = new TPreferences(bar, desktop);
+    ApplicationWindows::Adopt(dialog);
+    dialog->show();
+    return dialog;
+}
+}
+
 void TForm1::SpeedButton3Click()
 {
+    OpenPreferences(*this, m_desktop);
 }
 
 void TForm1::SpeedButton4Click()
 {
+    TPreferences *dialog = OpenPreferences(*this, m_desktop);
+    // The page after the active one whose tab is visible, going round; a new
+    // dialog stands on Application, so this is Budget Types.
+    QTabWidget *tabs = dialog->Tabs();
+    for (int step = 1; step < tabs->count(); ++step) {
+        const int page = (tabs->currentIndex() + step) % tabs->count();
+        if (tabs->isTabVisible(page)) {
+            tabs->setCurrentIndex(page);
+            break;
+        }
+    }
 }
 
 void TForm1::SpeedButton5Click()
