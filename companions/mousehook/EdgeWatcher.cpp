@@ -1,0 +1,245 @@
+#include "EdgeWatcher.h"
+
+#include "MouseHookConstants.h"
+
+#include <X11/Xlibint.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/Xrandr.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace mousehook {
+namespace {
+
+// Errors on the watcher's own connection (a window that went away between the
+// list and the send) are expected and harmless. They are taken here, per
+// connection, so that Xlib's process-wide handler, which would end the
+// program, never sees them and the program's own handler stays untouched.
+int IgnoreError(Display *, xError *, XExtCodes *, int *)
+{
+    return 1;
+}
+
+// Only the screen's pointer axes matter: valuator 0 is x and 1 is y on every
+// pointer device. Scroll wheels move further valuators alone.
+constexpr int ValuatorX = 0;
+constexpr int ValuatorY = 1;
+constexpr unsigned int AnyButtonMask = Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
+
+} // namespace
+
+std::unique_ptr<EdgeWatcher> EdgeWatcher::Start(std::string &whyNot)
+{
+    const char *name = std::getenv("DISPLAY");
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        whyNot = name && *name ? std::string("cannot open X display ") + name : "no X display (DISPLAY is not set)";
+        return nullptr;
+    }
+    XESetError(display, XAddExtension(display)->extension, IgnoreError);
+
+    int xiOpcode = 0, eventBase = 0, errorBase = 0;
+    if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &eventBase, &errorBase)) {
+        whyNot = "the X server has no XInput extension";
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    // 2.2 is asked for so that raw events arrive during other clients' grabs too.
+    int major = 2, minor = 2;
+    if (XIQueryVersion(display, &major, &minor) != Success || major < 2) {
+        whyNot = "the X server has no XInput 2 (version " + std::to_string(major) + "." + std::to_string(minor) + ")";
+        XCloseDisplay(display);
+        return nullptr;
+    }
+
+    int randrEventBase = -1, randrErrorBase = 0;
+    bool randrMonitors = false;
+    if (XRRQueryExtension(display, &randrEventBase, &randrErrorBase)) {
+        int rrMajor = 0, rrMinor = 0;
+        XRRQueryVersion(display, &rrMajor, &rrMinor);
+        randrMonitors = rrMajor > 1 || (rrMajor == 1 && rrMinor >= 5);
+    } else {
+        randrEventBase = -1;
+    }
+
+    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        whyNot = std::string("cannot create the watcher's wake-up descriptor: ") + std::strerror(errno);
+        XCloseDisplay(display);
+        return nullptr;
+    }
+
+    std::unique_ptr<EdgeWatcher> watcher(new EdgeWatcher(display, xiOpcode, randrEventBase, randrMonitors, wakeFd));
+    Window root = watcher->m_root;
+
+    // Master devices only: with all devices every push would come twice, from
+    // the physical (slave) device and again from the master pointer.
+    unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(mask, XI_RawMotion);
+    XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
+    XISelectEvents(display, root, &events, 1);
+    // Windows appearing, going or moving into frames under the root renew the
+    // list of receivers.
+    XSelectInput(display, root, SubstructureNotifyMask);
+    if (randrEventBase >= 0)
+        XRRSelectInput(display, root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    watcher->ReloadMonitors();
+    // From here on every raw event reaches the watcher.
+    XSync(display, False);
+
+    watcher->m_thread = std::thread(&EdgeWatcher::Run, watcher.get());
+    return watcher;
+}
+
+EdgeWatcher::EdgeWatcher(Display *display, int xiOpcode, int randrEventBase, bool randrMonitors, int wakeFd)
+    : m_display(display),
+      m_root(DefaultRootWindow(display)),
+      m_xiOpcode(xiOpcode),
+      m_randrEventBase(randrEventBase),
+      m_randrMonitors(randrMonitors),
+      m_wakeFd(wakeFd),
+      m_meter(PixelsPerMessage),
+      m_targets(display, DefaultRootWindow(display))
+{
+    XSetIOErrorExitHandler(display, &EdgeWatcher::OnConnectionLost, this);
+}
+
+EdgeWatcher::~EdgeWatcher()
+{
+    m_stop = true;
+    const std::uint64_t one = 1;
+    if (write(m_wakeFd, &one, sizeof one) < 0) {
+        // The counter cannot overflow with one write; the stop flag is set anyway.
+    }
+    if (m_thread.joinable())
+        m_thread.join();
+    close(m_wakeFd);
+    XCloseDisplay(m_display);
+}
+
+void EdgeWatcher::OnConnectionLost(Display *, void *self)
+{
+    // Returning keeps the process alive; the program decides what a lost X
+    // server means for it. The watcher only stops.
+    static_cast<EdgeWatcher *>(self)->m_connectionLost = true;
+}
+
+void EdgeWatcher::Run()
+{
+    const int xFd = ConnectionNumber(m_display);
+    while (!m_stop && !m_connectionLost) {
+        // Everything already queued or readable is one batch.
+        while (!m_stop && !m_connectionLost && XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            Dispatch(event);
+        }
+        if (m_stop || m_connectionLost)
+            break;
+        if (m_batchMoved) {
+            MeasureBatch();
+            continue; // the query may have read further events
+        }
+        XFlush(m_display);
+        pollfd fds[2] = {{xFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[1].revents & POLLIN)
+            break;
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            if (!(fds[0].revents & POLLIN))
+                break;
+        }
+    }
+}
+
+void EdgeWatcher::Dispatch(XEvent &event)
+{
+    if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode) {
+        if (!XGetEventData(m_display, &event.xcookie))
+            return;
+        if (event.xcookie.evtype == XI_RawMotion) {
+            const auto *raw = static_cast<const XIRawEvent *>(event.xcookie.data);
+            // Transformed values: the pixels the pointer was to move, after
+            // acceleration, as the user sees the pointer go elsewhere.
+            const double *value = raw->valuators.values;
+            const int count = raw->valuators.mask_len * 8;
+            for (int i = 0; i < count; ++i) {
+                if (!XIMaskIsSet(raw->valuators.mask, i))
+                    continue;
+                if (i == ValuatorX) {
+                    m_batchMoved = true;
+                } else if (i == ValuatorY) {
+                    m_batchMoved = true;
+                    m_batchDy += *value;
+                }
+                ++value;
+            }
+        }
+        XFreeEventData(m_display, &event.xcookie);
+        return;
+    }
+    if (m_randrEventBase >= 0
+        && (event.type == m_randrEventBase + RRScreenChangeNotify || event.type == m_randrEventBase + RRNotify)) {
+        XRRUpdateConfiguration(&event);
+        ReloadMonitors();
+        return;
+    }
+    switch (event.type) {
+    case CreateNotify:
+    case DestroyNotify:
+    case ReparentNotify:
+    case MapNotify:
+        m_targets.MarkChanged();
+        break;
+    default:
+        break;
+    }
+}
+
+void EdgeWatcher::MeasureBatch()
+{
+    Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int buttons = 0;
+    const bool onThisScreen
+        = XQueryPointer(m_display, m_root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &buttons);
+    MotionBatch batch;
+    batch.intendedDy = m_batchDy;
+    batch.before = m_lastPlace;
+    batch.after = {rootX, rootY};
+    batch.afterOnEdge = onThisScreen && m_edges.IsOnEdge(rootX, rootY);
+    batch.buttonHeld = (buttons & AnyButtonMask) != 0;
+    m_batchMoved = false;
+    m_batchDy = 0;
+    m_lastPlace = onThisScreen ? std::optional<PointerPlace>(batch.after) : std::nullopt;
+    m_targets.Send(m_meter.Measure(batch));
+}
+
+void EdgeWatcher::ReloadMonitors()
+{
+    std::vector<MonitorRect> rects;
+    if (m_randrMonitors) {
+        int count = 0;
+        if (XRRMonitorInfo *monitors = XRRGetMonitors(m_display, m_root, True, &count)) {
+            for (int i = 0; i < count; ++i)
+                rects.push_back({monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height});
+            XRRFreeMonitors(monitors);
+        }
+    }
+    // Without RandR monitors the whole screen is one monitor.
+    if (rects.empty()) {
+        const int screen = DefaultScreen(m_display);
+        rects.push_back({0, 0, DisplayWidth(m_display, screen), DisplayHeight(m_display, screen)});
+    }
+    m_edges.SetMonitors(std::move(rects));
+}
+
+} // namespace mousehook
