@@ -1,0 +1,217 @@
+"""The preferences dialog in the real zorvel under Xvfb, against the real budget
+web application: Configure opens it at 669, 260; a height typed and applied
+resizes the bar and lands in config.ini; the About page shows the emblem; Add
+Budget Types opens a further dialog on the budget types page. Then the same
+place under openbox."""
+
+import os
+import subprocess
+
+from Xlib import X
+
+import zorvel_e2e as e2e
+
+check = e2e.Check()
+OUTPUT = os.path.join(os.path.dirname(os.path.abspath(e2e.BIN)), "test-output", "preferences")
+os.makedirs(OUTPUT, exist_ok=True)
+
+DIALOG = (669, 260, 356, 375)
+# The dialog's Tabs control and, on its Application page, the Dimensions box
+# with the height and width boxes, in the dialog's own coordinates.
+TABS = (6, 8, 343, 313)
+DIM_BOX_LEFT, DIM_BOX_TOP = 8, 200
+EDIT_LEFT, EDIT_WIDTH = 50, 41
+APPLY = (272, 328, 75, 25)
+
+
+def xdotool(session, *args):
+    subprocess.run(["xdotool", *map(str, args)], env=session.env, check=True)
+
+
+def click(session, x, y):
+    xdotool(session, "mousemove", x, y, "click", 1)
+
+
+def button_centre(window_left, window_top, rect):
+    return window_left + rect[0] + rect[2] // 2, window_top + rect[1] + rect[3] // 2
+
+
+def preferences_windows(session, pid):
+    found = []
+    for w in session.windows_of(pid):
+        try:
+            if w.get_wm_name() == "Preferences" and w.get_attributes().map_state == X.IsViewable:
+                found.append(w)
+        except Exception:
+            continue
+    return found
+
+
+def new_preferences_window(session, pid, known):
+    return e2e.wait_for(lambda: next((w for w in preferences_windows(session, pid) if w.id not in known), None),
+                        30, what="a new Preferences window")
+
+
+def white_runs(column):
+    """(start, length) of the runs of white pixels in a column of pixels."""
+    runs, start = [], None
+    for y, (r, g, b) in enumerate(column + [(0, 0, 0)]):
+        if r > 245 and g > 245 and b > 245:
+            start = y if start is None else start
+        elif start is not None:
+            runs.append((start, y - start))
+            start = None
+    return runs
+
+
+def edit_boxes(session, left, top):
+    """Screen centres of the height and width boxes: the first two white boxes
+    of their height in the column through them, below the Dimensions box's top
+    (the tab bar's height is the style's, so it is looked for, not assumed)."""
+    x = left + TABS[0] + DIM_BOX_LEFT + EDIT_LEFT + EDIT_WIDTH // 2
+    y0 = top + TABS[1] + DIM_BOX_TOP
+    column = [row[0] for row in session.pixels(x, y0, 1, 110)]
+    boxes = [(x, y0 + s + n // 2) for s, n in white_runs(column) if 12 <= n <= 21]
+    return boxes[:2] if len(boxes) >= 2 else None
+
+
+def colour_counts(rows):
+    blue = sum(1 for row in rows for (r, g, b) in row if b > r + 60 and b > g + 40)
+    green = sum(1 for row in rows for (r, g, b) in row if g > r + 60 and g > b + 40)
+    return blue, green
+
+
+def config_lines(session):
+    try:
+        with open(session.config_path()) as f:
+            return f.read().replace("\r", "").splitlines()
+    except FileNotFoundError:
+        return None
+
+
+def frame_of(session, window):
+    while True:
+        tree = window.query_tree()
+        if tree.parent.id == session.root().id:
+            return window
+        window = tree.parent
+
+
+def configure_button(bar_geometry):
+    left, top, width, _ = bar_geometry
+    # Configure is the middle button of the upper group, which keeps 2 px from the right edge.
+    return left + width - 53 + 17 + 8, top + 2 + 8
+
+
+def add_budget_types_button(bar_geometry):
+    left, top, width, height = bar_geometry
+    # The lower group keeps 1 px from the right and bottom edges; Add Budget Types is its second button.
+    return left + width - 37 + 18 + 8, top + height - 19 + 8
+
+
+with e2e.Session() as s:
+    s.start_x()
+    s.start_budgetweb("--demo")
+    proc = s.start_zorvel()
+    bar = s.find_window(proc.pid, "Zorvel")
+    e2e.wait_for(lambda: s.geometry(bar) == (235, 0, 810, 62), 10, what="the bar in place")
+
+    click(s, *configure_button(s.geometry(bar)))
+    dialog = new_preferences_window(s, proc.pid, set())
+    got = e2e.wait_for(lambda: s.geometry(dialog) == DIALOG and s.geometry(dialog), 10,
+                       what="the dialog at 669, 260") if True else None
+    check(got == DIALOG, f"Configure opens 'Preferences' at 669, 260, 356 x 375 (got {s.geometry(dialog)})")
+    left, top = DIALOG[0], DIALOG[1]
+    s.screenshot(os.path.join(OUTPUT, "application.png"))
+
+    boxes = e2e.wait_for(lambda: edit_boxes(s, left, top), 10, what="the height and width boxes")
+    height_box = boxes[0]
+    click(s, *height_box)
+    xdotool(s, "key", "ctrl+a")
+    xdotool(s, "type", "120")
+    click(s, *button_centre(left, top, APPLY))
+    try:
+        e2e.wait_for(lambda: s.geometry(bar) == (235, 0, 810, 120), 15, what="the bar 120 px high")
+        check(True, "Apply makes the bar 120 px high, centred, at Top 0")
+    except AssertionError:
+        check(False, f"Apply makes the bar 120 px high (got {s.geometry(bar)})")
+    lines = e2e.wait_for(lambda: config_lines(s), 5, what="config.ini")
+    check(lines == ["[Config]", "Width=810", "Height=120", "Sensitivity=50", "TopPos=1"],
+          f"config.ini holds the five lines (got {lines})")
+    check(s.geometry(dialog) == DIALOG, "the dialog stays open after Apply")
+
+    # The About page, two pages back from Application.
+    click(s, *height_box)
+    xdotool(s, "key", "ctrl+shift+Tab")
+    image = None
+
+    def emblem_shown():
+        global image
+        # The page starts a few pixels inside the Tabs control, below its tab bar.
+        rows = s.pixels(left + TABS[0], top + TABS[1], 160, 180)
+        blue, green = colour_counts(rows)
+        return blue > 600 and green > 600 and (blue, green)
+    try:
+        counts = e2e.wait_for(emblem_shown, 10, what="the emblem")
+        check(True, f"the About page shows the emblem ({counts[0]} blue, {counts[1]} green pixels)")
+    except AssertionError:
+        check(False, "the About page shows the emblem")
+    s.screenshot(os.path.join(OUTPUT, "about.png"))
+
+    # Add Budget Types: another dialog, on the budget types page.
+    bar_now = s.geometry(bar)
+    click(s, *add_budget_types_button(bar_now))
+    second = new_preferences_window(s, proc.pid, {dialog.id})
+    check(e2e.wait_for(lambda: s.geometry(second) == DIALOG, 10, what="the second dialog in place"),
+          "Add Budget Types opens a further dialog at 669, 260")
+
+    def page_shown():
+        # The web page: mostly white, with text on it; the Application page is button-face grey.
+        rows = s.pixels(left + 12, top + 40, 320, 250)
+        white = sum(1 for row in rows for (r, g, b) in row if r > 245 and g > 245 and b > 245)
+        return white > 0.5 * 320 * 250 and e2e.dark_pixels(rows) > 40 and (white, e2e.dark_pixels(rows))
+    try:
+        counts = e2e.wait_for(page_shown, 30, what="the budget types page")
+        check(True, f"it shows the web application's budget types page ({counts[1]} dark pixels on white)")
+    except AssertionError:
+        check(False, "it shows the web application's budget types page")
+    s.screenshot(os.path.join(OUTPUT, "budget-types.png"))
+
+    proc.terminate()
+    proc.wait(timeout=15)
+
+# Under a window manager the dialog's frame stands at 669, 260 as well, kept out of the taskbar.
+with e2e.Session() as s:
+    s.start_x(window_manager=True)
+    s.start_budgetweb("--demo")
+    proc = s.start_zorvel()
+    bar = s.find_window(proc.pid, "Zorvel")
+    e2e.wait_for(lambda: s.geometry(bar) == (235, 0, 810, 62), 10, what="the bar in place")
+    click(s, *configure_button(s.geometry(bar)))
+    dialog = new_preferences_window(s, proc.pid, set())
+    frame = e2e.wait_for(lambda: frame_of(s, dialog) if frame_of(s, dialog).id != dialog.id else None, 10,
+                         what="openbox to frame the dialog")
+    try:
+        e2e.wait_for(lambda: s.geometry(frame)[:2] == (669, 260), 10, what="the frame at 669, 260")
+        check(True, "under openbox the dialog's frame stands at 669, 260")
+    except AssertionError:
+        check(False, f"under openbox the dialog's frame stands at 669, 260 (got {s.geometry(frame)})")
+    check(s.geometry(dialog)[2:] == (356, 375), f"its client area is 356 x 375 (got {s.geometry(dialog)[2:]})")
+
+    def states():
+        prop = dialog.get_full_property(s.atom("_NET_WM_STATE"), X.AnyPropertyType)
+        return set(prop.value) if prop else set()
+    wanted = {s.atom("_NET_WM_STATE_SKIP_TASKBAR"), s.atom("_NET_WM_STATE_SKIP_PAGER"), s.atom("_NET_WM_STATE_ABOVE")}
+    try:
+        e2e.wait_for(lambda: wanted <= states(), 10, what="skip-taskbar, skip-pager and above states")
+        check(True, "kept out of the taskbar and the pager, always on top")
+    except AssertionError:
+        check(False, "kept out of the taskbar and the pager, always on top")
+    hints = dialog.get_wm_normal_hints()
+    check(hints and hints.min_width == hints.max_width == 356 and hints.min_height == hints.max_height == 375,
+          "fixed size")
+    s.screenshot(os.path.join(OUTPUT, "openbox.png"))
+    proc.terminate()
+    proc.wait(timeout=15)
+
+check.finish()
