@@ -30,6 +30,18 @@ def white_pixels(session, left, top, width, height):
     return sum(1 for row in session.pixels(left, top, width, height) for p in row if p == (255, 255, 255))
 
 
+def find_window(session, pid, title, timeout=30.0):
+    """Session.find_window, retried when a window vanishes while the tree is read."""
+    from Xlib import error as xerror
+
+    def look():
+        try:
+            return session.find_window(pid, title, timeout=0)
+        except (AssertionError, xerror.XError):
+            return None
+    return e2e.wait_for(look, timeout, what=f"window '{title}' of pid {pid}")
+
+
 def xdotool(session, *args):
     subprocess.run(["xdotool", *args], env=session.env, check=True)
 
@@ -38,11 +50,11 @@ with e2e.Session() as s:
     s.start_x()
     s.start_budgetweb("--demo")
     proc = s.start_zorvel()
-    bar = s.find_window(proc.pid, "Zorvel")
+    bar = find_window(s, proc.pid, "Zorvel")
     link = e2e.wait_for(lambda: first_link(s, bar), 30, what="the home page's sign-in link")
 
     xdotool(s, "mousemove", str(link[0]), str(link[1]), "click", "1")
-    account = s.find_window(proc.pid, "Account", timeout=20)
+    account = find_window(s, proc.pid, "Account", timeout=20)
     left, top, width, _ = s.geometry(account)
     check((left, top, width) == (235 + 405 - 173, 62, 346),
           f"the account window stands centred under the bar at 467,62, 346 wide (got {left},{top},{width})")
@@ -54,8 +66,10 @@ with e2e.Session() as s:
     still = e2e.wait_for(lambda: s.geometry(account)[3] == height and s.geometry(account)[3], 2,
                          what="a steady height")
     check(still == height and height >= 50, f"grows to its page's height, {height} px ({(height - 24) // 26} lines)")
-    check(white_pixels(s, left + 2, top + 2, 300, height - 4) > 2000, "the account page shows once grown")
-    check(s.find_window(proc.pid, "Zorvel").id == bar.id, "the bar stays on its page, shown")
+    page = e2e.wait_for(lambda: white_pixels(s, left + 2, top + 2, 300, height - 4) > 2000, 10,
+                        what="the account page painted")
+    check(page, "the account page shows once grown")
+    check(find_window(s, proc.pid, "Zorvel").id == bar.id, "the bar stays on its page, shown")
 
     # The user name field has the focus; the flow ends on the web application's home page.
     xdotool(s, "mousemove", str(left + 200), str(top + 39), "click", "1")

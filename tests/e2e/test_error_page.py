@@ -51,14 +51,16 @@ with e2e.Session() as s:
     bar = s.find_window(proc.pid, "Zorvel")
     e2e.wait_for(lambda: requests(log, r"GET /Brenvo/ "), 30, what="the bar's first home page load")
     # Logout answers the error page: the bar goes home right after it.
+    homes_before = len(requests(log, r"GET /Brenvo/ "))
     subprocess.run(["xdotool", "mousemove", str(235 + 773 + 1 + 8), str(43 + 8), "click", "1"],
                    env=s.env, check=True)
     e2e.wait_for(lambda: requests(log, r"GET /Brenvo/Logout\.aspx"), 15, what="the logout request")
-    homes_before = len(requests(log, r"GET /Brenvo/ "))
     e2e.wait_for(lambda: len(requests(log, r"GET /Brenvo/ ")) > homes_before, 15,
                  what="the bar to go home after the error page")
     check(True, "the failing logout page sends the bar home")
     check(exit_bar(s, proc), "zorvel ends normally from Exit")
+    s.x.close()
+    s.x = None
 
 with e2e.Session() as s:
     s.start_x()
