@@ -84,6 +84,12 @@ class Session:
         self.close()
 
     def close(self):
+        if self.x:
+            try:
+                self.x.close()
+            except Exception:
+                pass
+            self.x = None
         for proc in reversed(self.processes):
             if proc.poll() is None:
                 try:
@@ -97,9 +103,6 @@ class Session:
                 os.killpg(proc.pid, signal.SIGKILL)
                 proc.wait()
         self.processes.clear()
-        if self.x:
-            self.x.close()
-            self.x = None
         shutil.rmtree(self.home, ignore_errors=True)
 
     # --- X ------------------------------------------------------------------
@@ -137,7 +140,12 @@ class Session:
         found = []
         pid_atom = self.atom("_NET_WM_PID")
         for child in self.root().query_tree().children:
-            for w in [child] + list(child.query_tree().children):
+            try:
+                # A window may go away while the tree is read.
+                candidates = [child] + list(child.query_tree().children)
+            except Exception:
+                continue
+            for w in candidates:
                 try:
                     prop = w.get_full_property(pid_atom, X.AnyPropertyType)
                 except Exception:
