@@ -67,6 +67,11 @@ def click(session, x, y):
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=session.env, check=True)
 
 
+def click_later(session, x, y):
+    """Starts a click and returns at once, so that what follows it can be watched from its start."""
+    return session.spawn(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+
+
 def start_bar_with_pointer_away(session, window_manager=False, stderr=None):
     """X, the budget web application and zorvel, the pointer far below the bar."""
     session.start_x(window_manager=window_manager)
