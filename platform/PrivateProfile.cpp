@@ -61,8 +61,8 @@ ProfileLine parseLine(QByteArrayView content, qsizetype begin)
     const qsizetype newline = content.indexOf('\n', begin);
     line.next = newline < 0 ? content.size() : newline + 1;
     line.end = newline < 0 ? content.size() : newline;
-    if (line.end > begin && content[line.end - 1] == '\r')
-        --line.end;
+    if (newline > begin && content[newline - 1] == '\r')
+        --line.end; // CR LF; a lone CR is no line end, only a blank
 
     const QByteArrayView text = content.sliced(begin, line.end - begin);
     const QByteArrayView bare = trimmed(text);
@@ -311,7 +311,8 @@ bool writePrivateProfileString(const QString &section, const QString &key, const
     }
     if (!file.commit())
         return false;
-    // The rename itself reaches the disk with the folder's entry.
-    syncDirectory(directory);
+    // The rename itself reaches the disk with the folder's entry (a linked
+    // config.ini is replaced where the link points).
+    syncDirectory(QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath());
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +45,7 @@ private slots:
 
     void createsFolderAndFile();
     void replacesAtomicallyKeepingPermissions();
+    void rootKeepsTheOwner();
     void readOnlyFileIsLeftAlone();
     void notAFileIsNeverRead();
     void binaryFileReadsAsMissing();
@@ -157,6 +159,8 @@ void TestPrivateProfile::editsOnlyTheValue_data()
                                                    << QByteArray("[Config]\nWidth=810\n\n[Other]\n");
     QTest::newRow("key added after a last line with no line end")
         << QByteArray("[Config]\nHeight=1") << "Width" << QByteArray("[Config]\nHeight=1\nWidth=810");
+    QTest::newRow("a lone CR ends no line")
+        << QByteArray("[Config]\nA=1\r") << "Width" << QByteArray("[Config]\nA=1\r\nWidth=810");
     QTest::newRow("section appended, file's line end used")
         << QByteArray("[Other]\r\nA=1") << "Width" << QByteArray("[Other]\r\nA=1\r\n[Config]\r\nWidth=810\r\n");
     QTest::newRow("section appended after comments")
@@ -227,6 +231,29 @@ void TestPrivateProfile::replacesAtomicallyKeepingPermissions()
     QCOMPARE(readAll(m_path), QByteArray("[Config]\nWidth=810\n"));
     QCOMPARE(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"config.ini"});
+
+    // A config.ini linked from elsewhere stays a link; its target is replaced.
+    const QString target = m_dir->filePath(QStringLiteral("kept.ini"));
+    writeAll(target, "[Config]\nWidth=5\n");
+    QVERIFY(QFile::remove(m_path));
+    QVERIFY(QFile::link(target, m_path));
+    QVERIFY(writePrivateProfileString("Config", "Width", "810", m_path));
+    QVERIFY(QFileInfo(m_path).isSymLink());
+    QCOMPARE(readAll(target), QByteArray("[Config]\nWidth=810\n"));
+}
+
+void TestPrivateProfile::rootKeepsTheOwner()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can hand a file to another user");
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    writeAll(m_path, "[Config]\nWidth=5\n");
+    QCOMPARE(::chown(QFile::encodeName(m_path).constData(), 4321, 4322), 0);
+    QVERIFY(writePrivateProfileString("Config", "Width", "810", m_path));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &st), 0);
+    QCOMPARE(st.st_uid, 4321u);
+    QCOMPARE(st.st_gid, 4322u);
 }
 
 void TestPrivateProfile::readOnlyFileIsLeftAlone()
