@@ -61,7 +61,7 @@ def tree_cpu(pids):
 
 code = 0
 with e2e.Session() as s:
-    s.start_x()
+    m.start_x(s)
     bench = subprocess.run([os.path.join(e2e.BIN, "bench_bar_animation"), rounds], env=s.env,
                            stderr=subprocess.DEVNULL)
     code |= bench.returncode
