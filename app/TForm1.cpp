@@ -20,7 +20,6 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 TForm1 *Form1 = nullptr;
 std::int32_t Sensitivity = 0;
@@ -62,14 +61,14 @@ TForm1::TForm1(const Desktop &desktop, MouseHookCalls hook, QWidget *parent)
       m_desktop(desktop), m_hook(std::move(hook)), ui(std::make_unique<Ui::TForm1>())
 {
     ui->setupUi(this);
+    // The designed position; the platform does not centre the window.
+    move(279, 0);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     // The browser fills its holder, which is larger than the clipping panel
     // around it, so that the browser's border and scroll bar never show.
     m_browser = m_desktop.newBrowser(ui->WebBrowser1);
-    auto *holder = new QVBoxLayout(ui->WebBrowser1);
-    holder->setContentsMargins(0, 0, 0, 0);
-    holder->addWidget(m_browser->widget());
+    m_browser->widget()->setGeometry(ui->WebBrowser1->rect());
     m_browser->OnBeforeNavigate = [this](const QString &address, bool &cancel) {
         WebBrowser1BeforeNavigate2(address, cancel);
     };
@@ -79,6 +78,7 @@ TForm1::TForm1(const Desktop &desktop, MouseHookCalls hook, QWidget *parent)
     Anchors::Attach(ui->Panel2, Anchors::All);
     Anchors::Attach(ui->Panel1, Anchors::All);
     Anchors::Attach(ui->WebBrowser1, Anchors::All);
+    Anchors::Attach(m_browser->widget(), Anchors::All);
     Anchors::Attach(ui->Panel4, Anchors::Left | Anchors::Top);
     Anchors::Attach(ui->Panel3, Anchors::Top | Anchors::Right);
     Anchors::Attach(ui->Panel5, Anchors::Right | Anchors::Bottom);
@@ -235,6 +235,18 @@ std::int32_t TForm1::TopPos() const
 void TForm1::SetTopPos(std::int32_t value)
 {
     ::TopPos = value;
+}
+
+void TForm1::SetWidth(int width)
+{
+    resize(width, height());
+    Anchors::Relayout(this);
+}
+
+void TForm1::SetHeight(int height)
+{
+    resize(width(), height);
+    Anchors::Relayout(this);
 }
 
 void TForm1::NavigateHome()

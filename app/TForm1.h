@@ -68,8 +68,8 @@ public:
     int Height() const override { return height(); }
     void SetLeft(int left) { move(left, y()); }
     void SetTop(int top) { move(x(), top); }
-    void SetWidth(int width) override { resize(width, height()); }
-    void SetHeight(int height) override { resize(width(), height); }
+    void SetWidth(int width) override;
+    void SetHeight(int height) override;
 
     // Settings held program-wide.
     std::int32_t Sensitivity() const override;

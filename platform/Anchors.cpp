@@ -34,9 +34,23 @@ QRect Anchors::Place(const QRect &designed, const QSize &designedParent, const Q
     return QRect(x, y, qMax(0, width), qMax(0, height));
 }
 
+void Anchors::apply()
+{
+    m_child->setGeometry(Place(m_designed, m_designedParent, m_child->parentWidget()->size(), m_edges));
+}
+
+void Anchors::Relayout(QWidget *parent)
+{
+    for (QWidget *child : parent->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (auto *anchors = child->findChild<Anchors *>(QString(), Qt::FindDirectChildrenOnly))
+            anchors->apply();
+        Relayout(child);
+    }
+}
+
 bool Anchors::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Resize && watched == m_child->parentWidget())
-        m_child->setGeometry(Place(m_designed, m_designedParent, m_child->parentWidget()->size(), m_edges));
+        apply();
     return false;
 }

@@ -25,6 +25,8 @@ std::optional<FileVersion> parseStamp(const char *text, const char *end)
 
 std::optional<FileVersion> readFileVersion(const QString &path)
 {
+    if (path.isEmpty())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
         return std::nullopt;

@@ -137,7 +137,8 @@ private slots:
     {
         auto bar = makeBar();
         for (QSize size : {QSize(810, 62), QSize(802, 67), QSize(1024, 300), QSize(200, 20)}) {
-            bar->resize(size);
+            bar->SetWidth(size.width());
+            bar->SetHeight(size.height());
             auto *clip = bar->findChild<QWidget *>(QStringLiteral("Panel2"));
             QWidget *view = m_fakes.browsers.back()->widget();
             const QRect inClip(view->mapTo(clip, QPoint(0, 0)), view->size());
@@ -145,7 +146,8 @@ private slots:
             QCOMPARE(clip->geometry(), QRect(1, 1, size.width() - 2, size.height() - 2));
             QCOMPARE(inClip, QRect(-19, -2, clip->width() + 40, clip->height() + 6));
         }
-        bar->resize(810, 62);
+        bar->SetWidth(810);
+        bar->SetHeight(62);
         QCOMPARE(bar->findChild<QWidget *>(QStringLiteral("Panel3"))->pos(), QPoint(757, 2));
         QCOMPARE(bar->findChild<QWidget *>(QStringLiteral("Panel5"))->pos(), QPoint(773, 43));
     }
