@@ -1,7 +1,6 @@
 """Watching the bar move and fade from outside, and sending it hook messages
 from another X client, as the mouse-hook library does."""
 
-import fcntl
 import os
 import subprocess
 import time
@@ -74,42 +73,8 @@ def click_later(session, x, y):
     return session.spawn(["xdotool", "mousemove", str(x), str(y), "click", "1"])
 
 
-def start_x(session, window_manager=False, first=300, last=399):
-    """An Xvfb of the test's own on a display number held by a lock for the test's life.
-
-    Xvfb -displayfd picks :0 in every network namespace (each has its own abstract
-    sockets and no lock files are made), and the later server takes over the shared
-    /tmp/.X11-unix/X0 path, where python-xlib connects: two tests run at once
-    would talk to one server. A number chosen under flock never collides."""
-    for number in range(first, last + 1):
-        lock = open(f"/tmp/zorvel-e2e-X{number}.lock", "w")
-        try:
-            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-        except OSError:
-            lock.close()
-            continue
-        if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
-            lock.close()
-            continue
-        session.display_lock = lock  # released when the test's process ends
-        break
-    else:
-        raise RuntimeError("no free X display number")
-    session.spawn(["Xvfb", f":{number}", "-screen", "0", session.screen, "-noreset", "-nolisten", "tcp"],
-                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.display_name = f":{number}"
-    session.env["DISPLAY"] = session.display_name
-
-    def connected():
-        try:
-            return e2e.xdisplay.Display(session.display_name)
-        except Exception:
-            return None
-    session.x = e2e.wait_for(connected, 10, what=f"Xvfb on :{number}")
-    if window_manager:
-        session.spawn(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        e2e.wait_for(lambda: session.root_property("_NET_SUPPORTING_WM_CHECK"), what="openbox")
-    return session.x
+def start_x(session, window_manager=False):
+    return session.start_x(window_manager=window_manager)
 
 
 def start_bar_with_pointer_away(session, window_manager=False, stderr=None):

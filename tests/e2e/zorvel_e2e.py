@@ -1,6 +1,7 @@
 """Helpers for end-to-end tests: an Xvfb of the test's own, the budget web
 application on the bar's server address, the real zorvel, and its X11 windows."""
 
+import fcntl
 import os
 import shutil
 import signal
@@ -106,20 +107,37 @@ class Session:
         shutil.rmtree(self.home, ignore_errors=True)
 
     # --- X ------------------------------------------------------------------
-    def start_x(self, window_manager=False):
-        read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                    "-noreset", "-nolisten", "tcp"], pass_fds=(write_end,),
+    def start_x(self, window_manager=False, first=300, last=399):
+        """An Xvfb of the test's own, on a display number held under a lock for the test's life.
+
+        Xvfb -displayfd would pick :0 in every network namespace (each has its own abstract
+        sockets), and the later server would take over the shared /tmp/.X11-unix/X0 path that
+        python-xlib connects to: two tests run at once would talk to one server."""
+        for number in range(first, last + 1):
+            lock = open(f"/tmp/zorvel-e2e-X{number}.lock", "w")
+            try:
+                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            except OSError:
+                lock.close()
+                continue
+            if os.path.exists(f"/tmp/.X11-unix/X{number}") or os.path.exists(f"/tmp/.X{number}-lock"):
+                lock.close()
+                continue
+            self.display_lock = lock  # released when the test's process ends
+            break
+        else:
+            raise RuntimeError("no free X display number")
+        self.spawn(["Xvfb", f":{number}", "-screen", "0", self.screen, "-noreset", "-nolisten", "tcp"],
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.display_name = ":" + number.decode()
+        self.display_name = f":{number}"
         self.env["DISPLAY"] = self.display_name
-        self.x = xdisplay.Display(self.display_name)
+
+        def connected():
+            try:
+                return xdisplay.Display(self.display_name)
+            except Exception:
+                return None
+        self.x = wait_for(connected, 10, what=f"Xvfb on :{number}")
         if window_manager:
             self.spawn(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             wait_for(lambda: self.root_property("_NET_SUPPORTING_WM_CHECK"), what="openbox")
