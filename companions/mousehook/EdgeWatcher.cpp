@@ -19,19 +19,20 @@ namespace mousehook {
 namespace {
 
 // Errors on the watcher's own connection (a window that went away between the
-// list and the send) are expected and harmless. They are taken here, per
-// connection, so that Xlib's process-wide handler, which would end the
-// program, never sees them and the program's own handler stays untouched.
-int IgnoreError(Display *, xError *, XExtCodes *, int *)
+// list and the send) are expected and harmless. They are dropped here, per
+// connection and for every error code, so that Xlib's process-wide handler,
+// whose default ends the program, never sees them and the program's own
+// handler stays untouched. A request that waited for a reply then just fails.
+Bool DropError(Display *, XErrorEvent *, xError *)
 {
-    return 1;
+    return False;
 }
 
 // Only the screen's pointer axes matter: valuator 0 is x and 1 is y on every
 // pointer device. Scroll wheels move further valuators alone.
 constexpr int ValuatorX = 0;
 constexpr int ValuatorY = 1;
-constexpr unsigned int AnyButtonMask = Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
+constexpr unsigned int AnyButtonMask = Button1Mask | Button2Mask | Button3Mask;
 
 } // namespace
 
@@ -43,7 +44,8 @@ std::unique_ptr<EdgeWatcher> EdgeWatcher::Start(std::string &whyNot)
         whyNot = name && *name ? std::string("cannot open X display ") + name : "no X display (DISPLAY is not set)";
         return nullptr;
     }
-    XESetError(display, XAddExtension(display)->extension, IgnoreError);
+    for (int code = 0; code < 256; ++code)
+        XESetWireToError(display, code, DropError);
 
     int xiOpcode = 0, eventBase = 0, errorBase = 0;
     if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &eventBase, &errorBase)) {
@@ -83,6 +85,8 @@ std::unique_ptr<EdgeWatcher> EdgeWatcher::Start(std::string &whyNot)
     // the physical (slave) device and again from the master pointer.
     unsigned char mask[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(mask, XI_RawMotion);
+    XISetMask(mask, XI_RawButtonPress);
+    XISetMask(mask, XI_RawButtonRelease);
     XIEventMask events{XIAllMasterDevices, static_cast<int>(sizeof mask), mask};
     XISelectEvents(display, root, &events, 1);
     // Windows appearing, going or moving into frames under the root renew the
@@ -91,7 +95,15 @@ std::unique_ptr<EdgeWatcher> EdgeWatcher::Start(std::string &whyNot)
     if (randrEventBase >= 0)
         XRRSelectInput(display, root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
     watcher->ReloadMonitors();
-    // From here on every raw event reaches the watcher.
+    // From here on every raw event reaches the watcher. Where the pointer is
+    // now is where the first batch starts from; motion made before this query
+    // is already in it.
+    watcher->m_startSerial = NextRequest(display);
+    Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int buttons = 0;
+    if (XQueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &buttons))
+        watcher->m_lastPlace = PointerPlace{rootX, rootY};
     XSync(display, False);
 
     watcher->m_thread = std::thread(&EdgeWatcher::Run, watcher.get());
@@ -145,7 +157,7 @@ void EdgeWatcher::Run()
             break;
         if (m_batchMoved) {
             MeasureBatch();
-            continue; // the query may have read further events
+            continue;
         }
         XFlush(m_display);
         pollfd fds[2] = {{xFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
@@ -163,9 +175,24 @@ void EdgeWatcher::Run()
 void EdgeWatcher::Dispatch(XEvent &event)
 {
     if (event.type == GenericEvent && event.xcookie.extension == m_xiOpcode) {
+        if (event.xany.serial < m_startSerial)
+            return; // older than the starting place
+
         if (!XGetEventData(m_display, &event.xcookie))
             return;
-        if (event.xcookie.evtype == XI_RawMotion) {
+        if (event.xcookie.evtype == XI_RawButtonPress || event.xcookie.evtype == XI_RawButtonRelease) {
+            // Buttons in the order of the motion: a drag that reaches the edge
+            // is no push, even when the button is up again by the time of the
+            // query. Wheel clicks (4 to 7) hold nothing.
+            const auto *raw = static_cast<const XIRawEvent *>(event.xcookie.data);
+            if (raw->detail < 4 || (raw->detail > 7 && raw->detail < 32)) {
+                const unsigned int bit = 1u << raw->detail;
+                m_heldButtons = event.xcookie.evtype == XI_RawButtonPress ? (m_heldButtons | bit) : (m_heldButtons & ~bit);
+                m_batchDragged = true;
+            }
+        } else if (event.xcookie.evtype == XI_RawMotion) {
+            if (m_heldButtons)
+                m_batchDragged = true;
             const auto *raw = static_cast<const XIRawEvent *>(event.xcookie.data);
             // Transformed values: the pixels the pointer was to move, after
             // acceleration, as the user sees the pointer go elsewhere.
@@ -209,14 +236,29 @@ void EdgeWatcher::MeasureBatch()
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
     unsigned int buttons = 0;
+    const unsigned long querySerial = NextRequest(m_display);
     const bool onThisScreen
         = XQueryPointer(m_display, m_root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &buttons);
+    // Events made before the server answered the query are motion that this
+    // place already shows, wherever they were on their way: they belong to this
+    // batch. An event's serial is the last request the server had processed when
+    // it made the event, so those are the ones older than the query; the rest
+    // make the next batch.
+    while (XEventsQueued(m_display, QueuedAlready) > 0) {
+        XEvent next;
+        XPeekEvent(m_display, &next);
+        if (next.xany.serial >= querySerial)
+            break;
+        XNextEvent(m_display, &next);
+        Dispatch(next);
+    }
     MotionBatch batch;
     batch.intendedDy = m_batchDy;
     batch.before = m_lastPlace;
     batch.after = {rootX, rootY};
     batch.afterOnEdge = onThisScreen && m_edges.IsOnEdge(rootX, rootY);
-    batch.buttonHeld = (buttons & AnyButtonMask) != 0;
+    batch.buttonHeld = m_batchDragged || (buttons & AnyButtonMask) != 0;
+    m_batchDragged = false;
     m_batchMoved = false;
     m_batchDy = 0;
     m_lastPlace = onThisScreen ? std::optional<PointerPlace>(batch.after) : std::nullopt;

@@ -56,6 +56,9 @@ private:
     // The current batch: raw events read since the last pointer query.
     bool m_batchMoved = false;
     double m_batchDy = 0;
+    bool m_batchDragged = false;
+    unsigned long m_startSerial = 0;
+    unsigned int m_heldButtons = 0;
     std::optional<PointerPlace> m_lastPlace;
 
     std::thread m_thread;

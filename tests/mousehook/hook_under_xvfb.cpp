@@ -409,13 +409,20 @@ int main(int argc, char **argv)
     // everything the case caused, and messages of one sender arrive in order, so
     // by then the case's count is complete, extra messages included.
     int before = 0;
-    const auto runCase = [&](const std::string &what, int expected, const std::function<void()> &motion) {
+    const auto runCase = [&](const std::string &what, int expected, const std::function<void()> &motion,
+                             bool dragged = false) {
         pointer.Place(500, 300); // off the edge: nothing gathered carries into the case
         before = counter.Count();
         motion();
         pointer.Place(500, 0);
         pointer.Move(0, -P);
-        counter.WaitFor(before + expected + 1, 5000ms);
+        // A batch that holds a button change counts nothing, so after a drag the
+        // closing push may share its fate: push again until one is answered.
+        for (int attempt = 1; !counter.WaitFor(before + expected + 1, dragged ? 1000ms : 5000ms); ++attempt) {
+            if (!dragged || attempt == 5)
+                break;
+            pointer.Move(0, -P);
+        }
         Window sentinel = CreateOwnWindow(display);
         pointer.Move(0, -P);
         const bool answered = counter.WaitFor(1, 5000ms, sentinel);
@@ -476,7 +483,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < 10 * P; ++i)
             pointer.Move(0, -1);
         pointer.Button(1, false);
-    });
+    }, true);
 
     // A second copy hooks and unhooks while this one keeps counting.
     {
@@ -497,7 +504,7 @@ int main(int argc, char **argv)
               "second copy: unhooked and ended");
         int secondCount = -1;
         std::sscanf(said.c_str(), "count %d", &secondCount);
-        Check(secondCount > 0, "second copy: its own window got messages (" + std::to_string(secondCount) + ")");
+        Check(secondCount > 0, "second copy: its own window got messages (" + OneLine(said) + ")");
         close(second.in);
         close(second.out);
         runCase("second copy gone: this copy counts on", 5, [&] {
