@@ -5,83 +5,28 @@ twin is refused; of ten copies started at once exactly one bar remains; a copy
 started after kill -9 of the first starts normally."""
 
 import os
-import shutil
 import signal
-import stat
 import subprocess
-import time
 
 from Xlib import X, Xatom
 from Xlib.protocol import event as xevent
 
 import zorvel_e2e as e2e
+from instance_e2e import (find_mapped, install_program, install_recording_updater, launches,
+                          mapped_titles, release_display, start_own_x, windows_of)
 
 check = e2e.Check()
 
 
-def windows_of(session, pid):
-    """Top-level client windows of a process; windows that vanish while looked at are skipped."""
-    found = []
-    pid_atom = session.atom("_NET_WM_PID")
-    for child in session.root().query_tree().children:
-        try:
-            candidates = [child] + list(child.query_tree().children)
-        except Exception:
-            continue
-        for w in candidates:
-            try:
-                prop = w.get_full_property(pid_atom, X.AnyPropertyType)
-            except Exception:
-                continue
-            if prop and prop.value[0] == pid:
-                found.append(w)
-    return found
+def program_in(folder, name="zorvel"):
+    """A copy of the program under name whose updater records into the folder's log."""
+    program = install_program(folder, name)
+    install_recording_updater(folder, name, log_of(folder))
+    return program
 
 
-def mapped_titles(session, pid):
-    titles = []
-    for w in windows_of(session, pid):
-        try:
-            if w.get_attributes().map_state == X.IsViewable:
-                titles.append(w.get_wm_name())
-        except Exception:
-            continue
-    return titles
-
-
-def find_mapped(session, pid, title, timeout):
-    def look():
-        for w in windows_of(session, pid):
-            try:
-                if w.get_wm_name() == title and w.get_attributes().map_state == X.IsViewable:
-                    return w
-            except Exception:
-                continue
-        return None
-    return e2e.wait_for(look, timeout, interval=0.2, what=f"window '{title}' of pid {pid}")
-
-
-def release_display(session):
-    """Closes the test's X connection while its Xvfb still runs (the session stops Xvfb first)."""
-    session.x.close()
-    session.x = None
-
-
-def install_program(folder, name="zorvel"):
-    """A copy of zorvel (under name) with its hook library and a recording updater."""
-    os.makedirs(folder, exist_ok=True)
-    shutil.copy(os.path.join(e2e.BIN, "zorvel"), os.path.join(folder, name))
-    shutil.copy(os.path.join(e2e.BIN, "libMouseHook.so"), folder)
-    updater = os.path.join(folder, "updater")
-    with open(updater, "w") as f:
-        f.write(f"#!/bin/sh\necho \"$1\" >> '{folder}/launches.log'\n")
-    os.chmod(updater, os.stat(updater).st_mode | stat.S_IXUSR)
-    return os.path.join(folder, name)
-
-
-def launches(folder):
-    path = os.path.join(folder, "launches.log")
-    return open(path).read().split("\n")[:-1] if os.path.exists(path) else []
+def log_of(folder):
+    return os.path.join(folder, "launches.log")
 
 
 def stacking(s):
@@ -155,33 +100,35 @@ def refuse(s, program, first_proc, bar, key, what):
 
 
 with e2e.Session() as s:
-    s.start_x()
+    start_own_x(s)
     s.start_budgetweb("--demo")
     s.env["PATH"] = "/usr/bin:/bin"
     folder = os.path.join(s.home, "program")
-    program = install_program(folder)
+    program = program_in(folder)
 
     first = s.start_zorvel(program)
     bar = find_mapped(s, first.pid, "Zorvel", timeout=40)
-    e2e.wait_for(lambda: len(launches(folder)) == 1, 20, what="the first copy's start-up launch")
+    e2e.wait_for(lambda: len(launches(log_of(folder))) == 1, 20, what="the first copy's start-up launch")
     wm_class = bar.get_wm_class()
     check(wm_class is not None and wm_class[1] == "zorvel", f"the bar's class hint names the program ({wm_class})")
 
     # The same file name in another folder is the same program.
     elsewhere = os.path.join(s.home, "elsewhere")
-    refuse(s, install_program(elsewhere), first, bar, "Return", "second start")
-    check(launches(elsewhere) == ["/silentall"], f"the refused copy launched the updater once ({launches(elsewhere)})")
+    refuse(s, program_in(elsewhere), first, bar, "Return", "second start")
+    refused_launches = launches(log_of(elsewhere))
+    check(refused_launches == [f"zorvel /silentall {s.home}"],
+          f"the refused copy launched the updater once, in its current directory ({refused_launches})")
     check(not os.path.exists(s.config_path()), "the refused copy wrote no config.ini")
 
     # Hook messages reach the first copy; the next refusal checks that it runs on.
     send_hook_messages(s, bar, 60)
 
     # The letter case of the file name does not make another copy; Esc closes the box too.
-    upper = install_program(os.path.join(s.home, "upper"), "ZORVEL")
+    upper = program_in(os.path.join(s.home, "upper"), "ZORVEL")
     refuse(s, upper, first, bar, "Escape", "ZORVEL beside zorvel")
 
     # Another file name is another program: it runs alongside.
-    other = s.start_zorvel(install_program(os.path.join(s.home, "other"), "zorbar"))
+    other = s.start_zorvel(program_in(os.path.join(s.home, "other"), "zorbar"))
     find_mapped(s, other.pid, "Zorvel", timeout=40)
     titles = mapped_titles(s, other.pid)
     check("Information" not in titles, f"zorbar runs beside zorvel without a box ({titles})")
@@ -202,10 +149,10 @@ with e2e.Session() as s:
 
 # Ten copies at once: exactly one bar remains.
 with e2e.Session() as s:
-    s.start_x()
+    start_own_x(s)
     s.start_budgetweb("--demo")
     s.env["PATH"] = "/usr/bin:/bin"
-    program = install_program(os.path.join(s.home, "program"))
+    program = program_in(os.path.join(s.home, "program"))
     copies = [s.start_zorvel(program) for _ in range(10)]
 
     def boxes():
@@ -221,11 +168,14 @@ with e2e.Session() as s:
 
     shown = e2e.wait_for(boxes, 120, interval=0.5, what="nine boxes")
     check(len(shown) == 9, f"nine copies show the box ({len(shown)})")
-    for pid, box in shown.items():
-        press(s, box, "Return")
+    # One at a time: a refused copy that ends gives the keyboard focus to the
+    # first copy's bar, which must not take the next key meant for a box.
     refused = [p for p in copies if p.pid in shown]
     kept = [p for p in copies if p.pid not in shown]
-    check(all(ended(p, 30) for p in refused), "the nine refused copies end after OK")
+    for proc in refused:
+        press(s, shown[proc.pid], "Return")
+        ended(proc, 30)
+    check(all(p.poll() is not None for p in refused), "the nine refused copies end after OK")
     check(len(kept) == 1 and kept[0].poll() is None, "the one first copy runs on")
     bars = e2e.wait_for(lambda: len(mapped_bars(s)) == 1 and mapped_bars(s), 20, what="a single bar")
     pid = bars[0].get_full_property(s.atom("_NET_WM_PID"), Xatom.CARDINAL).value[0]

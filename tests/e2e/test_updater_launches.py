@@ -3,91 +3,17 @@ once a minute, found in the program's folder before the current directory,
 started in the current directory; without any updater the bar runs normally."""
 
 import os
-import shutil
-import stat
 import time
 
-from Xlib import X
-
 import zorvel_e2e as e2e
+from instance_e2e import (find_mapped, install_program, install_recording_updater, launches,
+                          mapped_titles, release_display, start_own_x)
 
 check = e2e.Check()
 
 
-def windows_of(session, pid):
-    """Top-level client windows of a process; windows that vanish while looked at are skipped."""
-    found = []
-    pid_atom = session.atom("_NET_WM_PID")
-    for child in session.root().query_tree().children:
-        try:
-            candidates = [child] + list(child.query_tree().children)
-        except Exception:
-            continue
-        for w in candidates:
-            try:
-                prop = w.get_full_property(pid_atom, X.AnyPropertyType)
-            except Exception:
-                continue
-            if prop and prop.value[0] == pid:
-                found.append(w)
-    return found
-
-
-def mapped_titles(session, pid):
-    titles = []
-    for w in windows_of(session, pid):
-        try:
-            if w.get_attributes().map_state == X.IsViewable:
-                titles.append(w.get_wm_name())
-        except Exception:
-            continue
-    return titles
-
-
-def find_mapped(session, pid, title, timeout):
-    def look():
-        for w in windows_of(session, pid):
-            try:
-                if w.get_wm_name() == title and w.get_attributes().map_state == X.IsViewable:
-                    return w
-            except Exception:
-                continue
-        return None
-    return e2e.wait_for(look, timeout, interval=0.2, what=f"window '{title}' of pid {pid}")
-
-
-def release_display(session):
-    """Closes the test's X connection while its Xvfb still runs (the session stops Xvfb first)."""
-    session.x.close()
-    session.x = None
-
-
-def install_program(folder):
-    """A copy of zorvel with its hook library, so that the test owns the program's folder."""
-    os.makedirs(folder, exist_ok=True)
-    for name in ("zorvel", "libMouseHook.so"):
-        shutil.copy(os.path.join(e2e.BIN, name), os.path.join(folder, name))
-    return os.path.join(folder, "zorvel")
-
-
-def install_recording_updater(folder, tag, log):
-    """An updater that appends its tag, its argument and its working directory to log."""
-    path = os.path.join(folder, "updater")
-    with open(path, "w") as f:
-        f.write(f"#!/bin/sh\nprintf '%s %s %s\\n' '{tag}' \"$1\" \"$(pwd)\" >> '{log}'\n")
-    os.chmod(path, os.stat(path).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
-    return path
-
-
-def launches(log):
-    if not os.path.exists(log):
-        return []
-    with open(log) as f:
-        return [line.rstrip("\n") for line in f]
-
-
 with e2e.Session() as s:
-    s.start_x()
+    start_own_x(s)
     s.start_budgetweb("--demo")
     # No updater on PATH, whatever the machine has installed.
     s.env["PATH"] = "/usr/bin:/bin"

@@ -56,6 +56,7 @@ private slots:
         RecordingGuardDesktop guardDesktop(m_log);
         FakeDesktop fakes;
         fakes.log = &m_log;
+        fakes.shell.log = &m_log;
         PreviousInstance = true;
         {
             TForm1 bar(fakes.desktop(), MouseHookCalls{[this] { m_log << QStringLiteral("hook"); },

@@ -18,6 +18,7 @@ class TestUpdaterLaunches : public QObject {
     std::unique_ptr<TForm1> makeBar()
     {
         m_fakes.log = &m_log;
+        m_fakes.shell.log = &m_log;
         return std::make_unique<TForm1>(
             m_fakes.desktop(), MouseHookCalls{[this] { m_log << QStringLiteral("hook"); }, [] {}});
     }
@@ -55,10 +56,10 @@ private slots:
         bar->UpdateTimer();
         bar->UpdateTimer();
         expectSilentLaunches(*bar, 3);
-        // The timer is what calls it: a due tick launches once more.
-        bar->Update.setInterval(0);
+        // The timer is what calls it: one due tick launches once more.
+        bar->Update.setSingleShot(true);
+        bar->Update.start(0);
         QTRY_COMPARE(m_fakes.shell.programs.size(), std::size_t(4));
-        bar->Update.stop();
         expectSilentLaunches(*bar, 4);
     }
 
