@@ -11,6 +11,7 @@
 #include "WebEngineBrowser.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <unistd.h>
 
@@ -27,6 +28,9 @@ int main(int argc, char *argv[])
     // Before any window exists, so that the bar knows the hook message from its first event on.
     RegisterHookMessage();
     app.setApplicationName(applicationTitleFor(QCoreApplication::applicationFilePath()));
+    // The emblem, from the preferences dialog's resources, is every window's icon.
+    Q_INIT_RESOURCE(emblem);
+    app.setWindowIcon(QIcon(QStringLiteral(":/settings/emblem.jpg")));
     // Only closing the bar ends the program; hidden dialogs stay until then.
     app.setQuitOnLastWindowClosed(false);
     // Held until the program ends, by a refused copy as well; an earlier copy

@@ -241,8 +241,13 @@ void ActivateForeignWindow(unsigned long xWindow)
     const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
     auto *reply = xcb_get_property_reply(
         c, xcb_get_property(c, 0, rootWindow(c), check, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    const bool managed = reply && xcb_get_property_value_length(reply) >= 4;
+    const bool windowManager = reply && xcb_get_property_value_length(reply) >= 4;
     free(reply);
+    // A window manager ignores activation requests for windows that bypass it.
+    auto *attributes = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr);
+    const bool bypassing = attributes && attributes->override_redirect;
+    free(attributes);
+    const bool managed = windowManager && !bypassing;
     if (managed) {
         sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), 1 /* from an application */, XCB_CURRENT_TIME, 0);
     } else {
