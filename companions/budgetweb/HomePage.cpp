@@ -8,9 +8,12 @@
 namespace {
 constexpr const char *HomeCss =
     "html,body{margin:0;overflow:hidden}"
-    "body{font:11px/20px Verdana,\"DejaVu Sans\",sans-serif;color:#1d2733;background:#f3f5f9;padding:3px 8px;"
-    "height:54px;box-sizing:border-box}"
-    ".m{height:22px;white-space:nowrap;overflow:hidden}"
+    // The bar crops its browser: 19 px at the left and 2 at the top never show, the right
+    // 21 px hold the hidden scroll bar, its name label covers the first 86 px of the top row
+    // and its buttons the right 72 px; the content stays clear of all of them.
+    "body{font:11px/20px Verdana,\"DejaVu Sans\",sans-serif;color:#1d2733;background:#f3f5f9;"
+    "padding:4px 74px 0 27px;height:66px;box-sizing:border-box}"
+    ".m{height:22px;white-space:nowrap;overflow:hidden}.m:first-child{padding-left:86px}"
     // Six types with four-digit budgets fit in 808 px at this size.
     ".s{font:10px/22px Arial,\"Liberation Sans\",sans-serif}"
     ".t{display:inline-block;margin-right:9px}.t b{font-weight:bold}"
@@ -66,7 +69,7 @@ std::string BudgetApp::renderHome(Exchange &x, const std::string &amount, const 
         body += "<option value=\"" + id + "\"" + selected(id == typeId) + ">" + Html::escape(t.name) + "</option>";
     }
     body += "</select></label>" + errorBeside(x, "type")
-            + " <label>Note <input name=\"note\" size=\"28\" maxlength=\"100\" value=\"" + Html::escape(note)
+            + " <label>Note <input name=\"note\" size=\"16\" maxlength=\"100\" value=\"" + Html::escape(note)
             + "\"></label>" + errorBeside(x, "note") + " <button type=\"submit\">Add expense</button>";
     if (!notice.empty()) body += "<span class=\"n\">" + Html::escape(notice) + "</span>";
     body += "</form>";
