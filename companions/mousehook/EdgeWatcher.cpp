@@ -243,8 +243,9 @@ void EdgeWatcher::MeasureBatch()
     // place already shows, wherever they were on their way: they belong to this
     // batch. An event's serial is the last request the server had processed when
     // it made the event, so those are the ones older than the query; the rest
-    // make the next batch.
-    while (XEventsQueued(m_display, QueuedAlready) > 0) {
+    // make the next batch. Reading on (not only Xlib's own queue) also takes the
+    // events that arrived with the reply but still wait in the connection.
+    while (XEventsQueued(m_display, QueuedAfterReading) > 0) {
         XEvent next;
         XPeekEvent(m_display, &next);
         if (next.xany.serial >= querySerial)

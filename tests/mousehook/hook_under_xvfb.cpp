@@ -277,7 +277,8 @@ int RunSecondCopy()
     std::printf("hooked\n");
     std::fflush(stdout);
     ReadFrom(0, 60s, "unhook");
-    counter.Count();
+    // Its watcher may still be on its way through the pushes this copy saw.
+    counter.WaitFor(1, 5000ms);
     UnHookMouse();
     std::printf("count %d\n", counter.Count());
     std::fflush(stdout);
