@@ -1,7 +1,6 @@
 """Watching the bar move and fade from outside, and sending it hook messages
 from another X client, as the mouse-hook library does."""
 
-import os
 import subprocess
 import time
 

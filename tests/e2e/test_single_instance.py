@@ -13,7 +13,7 @@ from Xlib.protocol import event as xevent
 
 import zorvel_e2e as e2e
 from instance_e2e import (find_mapped, install_program, install_recording_updater, launches,
-                          mapped_titles, release_display, start_own_x, windows_of)
+                          mapped_titles)
 
 check = e2e.Check()
 
@@ -100,7 +100,7 @@ def refuse(s, program, first_proc, bar, key, what):
 
 
 with e2e.Session() as s:
-    start_own_x(s)
+    s.start_x()
     s.start_budgetweb("--demo")
     s.env["PATH"] = "/usr/bin:/bin"
     folder = os.path.join(s.home, "program")
@@ -145,11 +145,10 @@ with e2e.Session() as s:
           f"after kill -9 of the first, a new copy starts normally ({titles})")
     after.terminate()
     check(ended(after), "that copy ends when asked")
-    release_display(s)
 
 # Ten copies at once: exactly one bar remains.
 with e2e.Session() as s:
-    start_own_x(s)
+    s.start_x()
     s.start_budgetweb("--demo")
     s.env["PATH"] = "/usr/bin:/bin"
     program = program_in(os.path.join(s.home, "program"))
@@ -158,7 +157,7 @@ with e2e.Session() as s:
     def boxes():
         found = {}
         for proc in copies:
-            for w in windows_of(s, proc.pid):
+            for w in s.windows_of(proc.pid):
                 try:
                     if w.get_wm_name() == "Information" and w.get_attributes().map_state == X.IsViewable:
                         found[proc.pid] = w
@@ -180,6 +179,5 @@ with e2e.Session() as s:
     bars = e2e.wait_for(lambda: len(mapped_bars(s)) == 1 and mapped_bars(s), 20, what="a single bar")
     pid = bars[0].get_full_property(s.atom("_NET_WM_PID"), Xatom.CARDINAL).value[0]
     check(len(bars) == 1 and kept and pid == kept[0].pid, "exactly one bar remains, the first copy's")
-    release_display(s)
 
 check.finish()

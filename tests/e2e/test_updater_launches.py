@@ -7,13 +7,13 @@ import time
 
 import zorvel_e2e as e2e
 from instance_e2e import (find_mapped, install_program, install_recording_updater, launches,
-                          mapped_titles, release_display, start_own_x)
+                          mapped_titles)
 
 check = e2e.Check()
 
 
 with e2e.Session() as s:
-    start_own_x(s)
+    s.start_x()
     s.start_budgetweb("--demo")
     # No updater on PATH, whatever the machine has installed.
     s.env["PATH"] = "/usr/bin:/bin"
@@ -64,6 +64,5 @@ with e2e.Session() as s:
     proc.terminate()
     proc.wait(timeout=15)
     check(proc.returncode is not None, "ends when asked")
-    release_display(s)
 
 check.finish()
