@@ -1,0 +1,220 @@
+"""What the fault tests share: the bar's buttons, the preferences dialog's height
+box and Apply button, config.ini's expected shape, the budget web application
+with its request log, and driving xdotool with a script of many commands."""
+
+import os
+import re
+import signal
+import socket
+import subprocess
+
+from Xlib import X
+
+import zorvel_e2e as e2e
+
+# The dialog's Tabs control and, on its Application page, the Dimensions box
+# with the height box, in the dialog's own coordinates; the Apply button.
+TABS = (6, 8, 343, 313)
+DIM_BOX_LEFT, DIM_BOX_TOP = 8, 200
+EDIT_LEFT, EDIT_WIDTH = 50, 41
+APPLY = (272, 328, 75, 25)
+CONFIG_KEYS = ("Width", "Height", "Sensitivity", "TopPos")
+
+
+# --- the bar ----------------------------------------------------------------
+# The upper button group keeps 2 px from the bar's top and right edges (Hide,
+# Configure, Exit, 17 px each); the lower one 1 px from the right and bottom
+# edges (Logout, Add Budget Types).
+def hide_button(geometry):
+    left, top, width, _ = geometry
+    return left + width - 53 + 8, top + 2 + 8
+
+
+def configure_button(geometry):
+    left, top, width, _ = geometry
+    return left + width - 53 + 17 + 8, top + 2 + 8
+
+
+def exit_button(geometry):
+    left, top, width, _ = geometry
+    return left + width - 53 + 34 + 8, top + 2 + 8
+
+
+def logout_button(geometry):
+    left, top, width, height = geometry
+    return left + width - 37 + 1 + 8, top + height - 19 + 8
+
+
+def xdotool(session, *args):
+    subprocess.run(["xdotool", *map(str, args)], env=session.env, check=True)
+
+
+def click(session, x, y):
+    xdotool(session, "mousemove", x, y, "click", 1)
+
+
+def xdotool_script(session, lines):
+    """Starts xdotool on a script, one command chain a line; returns at once."""
+    proc = session.spawn(["xdotool", "-"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL, text=True)
+    proc.stdin.write("".join(line + "\n" for line in lines))
+    proc.stdin.close()
+    return proc
+
+
+def bar_at(session, bar, top, size, timeout=20):
+    """Waits for the bar at the given Top with the given size; returns its geometry."""
+    return e2e.wait_for(lambda: session.geometry(bar)[1:] == (top, *size) and session.geometry(bar), timeout,
+                        what=f"the bar at Top {top}, {size[0]} x {size[1]}")
+
+
+def stop_hard(proc):
+    """SIGKILL to zorvel itself, then to what is left of its process group
+    (its web engine processes)."""
+    try:
+        os.kill(proc.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    proc.wait(timeout=10)
+    try:
+        os.killpg(proc.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+
+
+def exit_bar(session, proc, bar):
+    """Presses Exit; true when zorvel then ends normally."""
+    click(session, *exit_button(session.geometry(bar)))
+    try:
+        return proc.wait(timeout=15) == 0
+    except subprocess.TimeoutExpired:
+        return False
+
+
+def close_display(session):
+    """Our own X connection goes first: closed after Xvfb, it would fail on flushing."""
+    if session.x:
+        session.x.close()
+        session.x = None
+
+
+# --- windows ----------------------------------------------------------------
+def mapped_windows(session, pid, title):
+    found = []
+    for w in session.windows_of(pid):
+        try:
+            if w.get_wm_name() == title and w.get_attributes().map_state == X.IsViewable:
+                found.append(w)
+        except Exception:
+            continue
+    return found
+
+
+def find_window(session, pid, title, timeout=30.0):
+    """Session.find_window, retried when a window vanishes while the tree is read."""
+    from Xlib import error as xerror
+
+    def look():
+        try:
+            return session.find_window(pid, title, timeout=0)
+        except (AssertionError, xerror.XError):
+            return None
+    return e2e.wait_for(look, timeout, what=f"window '{title}' of pid {pid}")
+
+
+def painted(session, window):
+    """True once the window shows more than a few colours (a fresh window is black)."""
+    left, top, width, height = session.geometry(window)
+    rows = session.pixels(left, top, width, height)
+    return len({p for row in rows[::8] for p in row[::8]}) > 3
+
+
+def white_runs(column):
+    runs, start = [], None
+    for y, (r, g, b) in enumerate(column + [(0, 0, 0)]):
+        if r == g == b == 255:
+            start = y if start is None else start
+        elif start is not None:
+            runs.append((start, y - start))
+            start = None
+    return runs
+
+
+def height_box(session, left, top):
+    """Screen centre of the dialog's height box: the first white box of its
+    height in the column through its right half, below the Dimensions box's top."""
+    x = left + TABS[0] + DIM_BOX_LEFT + EDIT_LEFT + EDIT_WIDTH * 3 // 4
+    y0 = top + TABS[1] + DIM_BOX_TOP
+    column = [row[0] for row in session.pixels(x, y0, 1, 110)]
+    boxes = [(x, y0 + s + n // 2) for s, n in white_runs(column) if 12 <= n <= 21]
+    return boxes[0] if boxes else None
+
+
+def apply_button(left, top):
+    return left + APPLY[0] + APPLY[2] // 2, top + APPLY[1] + APPLY[3] // 2
+
+
+def open_preferences(session, proc, bar):
+    """Configure, then the dialog painted; returns (dialog, its height box, its Apply button)."""
+    click(session, *configure_button(session.geometry(bar)))
+    dialog = e2e.wait_for(lambda: next(iter(mapped_windows(session, proc.pid, "Preferences")), None), 30,
+                          what="the Preferences dialog")
+    e2e.wait_for(lambda: session.geometry(dialog)[2:] == (356, 375), 10, what="the dialog at its size")
+    e2e.wait_for(lambda: painted(session, dialog), 15, what="the dialog painted")
+    left, top = session.geometry(dialog)[:2]
+    box = e2e.wait_for(lambda: height_box(session, left, top), 10, what="the height box")
+    return dialog, box, apply_button(left, top)
+
+
+def apply_height_lines(box, apply, height):
+    """xdotool script lines that type a height into the dialog and press Apply."""
+    return [f"mousemove {box[0]} {box[1]} click 1 key ctrl+a type {height}",
+            f"mousemove {apply[0]} {apply[1]} click 1"]
+
+
+# --- config.ini ------------------------------------------------------------
+def complete_config(text):
+    """The four values of a complete config.ini, or None: exactly one [Config]
+    section holding each of the four keys once, each a decimal integer."""
+    lines = text.replace("\r\n", "\n").split("\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    sections = [line for line in lines if line.startswith("[")]
+    if sections != ["[Config]"] or lines[0] != "[Config]":
+        return None
+    values = {}
+    for line in lines[1:]:
+        m = re.fullmatch(r"([A-Za-z]+)=(-?(?:0|[1-9][0-9]*))", line)
+        if not m or m.group(1) not in CONFIG_KEYS or m.group(1) in values:
+            return None
+        values[m.group(1)] = int(m.group(2))
+    if set(values) != set(CONFIG_KEYS):
+        return None
+    return values
+
+
+def config_text(width=810, height=62, sensitivity=50, top_pos=1):
+    return f"[Config]\nWidth={width}\nHeight={height}\nSensitivity={sensitivity}\nTopPos={top_pos}\n"
+
+
+# --- the budget web application ------------------------------------------
+def start_budgetweb_logged(session, *options, log_name=None):
+    """budgetweb with its request log (stderr) in a file; returns (process, log path)."""
+    log_path = os.path.join(session.home, log_name or f"requests-{len(session.processes)}.log")
+    log = open(log_path, "ab")
+    proc = session.spawn([os.path.join(e2e.BIN, "budgetweb"), "--listen", f"{e2e.SERVER_HOST}:{e2e.SERVER_PORT}",
+                          "--db", os.path.join(session.home, "budget.sqlite"), *options],
+                         stdout=subprocess.DEVNULL, stderr=log)
+    log.close()
+    e2e.wait_for(server_answers, 10, what="the budget web application")
+    return proc, log_path
+
+
+def server_answers():
+    with socket.socket() as probe:
+        return probe.connect_ex((e2e.SERVER_HOST, e2e.SERVER_PORT)) == 0
+
+
+def requests(log_path, pattern):
+    with open(log_path, errors="replace") as f:
+        return [line for line in f if re.search(pattern, line)]
