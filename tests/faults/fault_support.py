@@ -83,7 +83,8 @@ def stop_hard(proc):
 
 
 def exit_bar(session, proc, bar):
-    """Presses Exit; true when zorvel then ends normally."""
+    """Presses Exit on the shown bar; true when zorvel then ends normally."""
+    e2e.wait_for(lambda: session.geometry(bar)[1] == 0, 10, what="the bar shown")
     click(session, *exit_button(session.geometry(bar)))
     try:
         return proc.wait(timeout=15) == 0
