@@ -219,3 +219,82 @@ def server_answers():
 def requests(log_path, pattern):
     with open(log_path, errors="replace") as f:
         return [line for line in f if re.search(pattern, line)]
+
+
+# --- the browsers' own view, through QtWebEngine's remote debugging port ------
+DEBUG_PORT = 9317
+
+
+def enable_remote_debugging(session, port=DEBUG_PORT):
+    """QtWebEngine serves the DevTools protocol of every page of the program on this port."""
+    session.env["QTWEBENGINE_REMOTE_DEBUGGING"] = f"127.0.0.1:{port}"
+
+
+def pages(port=DEBUG_PORT):
+    """[{'title', 'url', 'webSocketDebuggerUrl', ...}] of the program's pages; [] while none answer."""
+    import json
+    import urllib.request
+    try:
+        with urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list", timeout=2) as answer:
+            return [t for t in json.load(answer) if t.get("type") == "page"]
+    except (OSError, ValueError):
+        return []
+
+
+def page_text(target, timeout=5.0):
+    """document.body.innerText of a page, read over the DevTools protocol (a minimal WebSocket client)."""
+    import base64
+    import json
+    import struct
+    from urllib.parse import urlparse
+
+    address = urlparse(target["webSocketDebuggerUrl"])
+    with socket.create_connection((address.hostname, address.port), timeout=timeout) as sock:
+        key = base64.b64encode(os.urandom(16)).decode()
+        sock.sendall((f"GET {address.path} HTTP/1.1\r\nHost: {address.netloc}\r\nUpgrade: websocket\r\n"
+                      f"Connection: Upgrade\r\nSec-WebSocket-Key: {key}\r\nSec-WebSocket-Version: 13\r\n\r\n")
+                     .encode())
+        buffer = b""
+        while b"\r\n\r\n" not in buffer:
+            more = sock.recv(4096)
+            if not more:
+                raise OSError("DevTools connection closed")
+            buffer += more
+        head, buffer = buffer.split(b"\r\n\r\n", 1)
+        if b" 101 " not in head.split(b"\r\n")[0]:
+            raise OSError(f"no WebSocket: {head[:80]!r}")
+
+        def receive(n):
+            nonlocal buffer
+            while len(buffer) < n:
+                more = sock.recv(65536)
+                if not more:
+                    raise OSError("DevTools connection closed")
+                buffer += more
+            data, buffer = buffer[:n], buffer[n:]
+            return data
+
+        request = json.dumps({"id": 1, "method": "Runtime.evaluate",
+                              "params": {"expression": "document.body ? document.body.innerText : ''",
+                                         "returnByValue": True}}).encode()
+        mask = os.urandom(4)
+        length = len(request)
+        header = struct.pack("!B", 0x81) + (struct.pack("!B", 0x80 | length) if length < 126
+                                            else struct.pack("!BH", 0x80 | 126, length))
+        sock.sendall(header + mask + bytes(b ^ mask[i % 4] for i, b in enumerate(request)))
+        message = b""
+        while True:
+            first, second = receive(2)
+            size = second & 0x7F
+            if size == 126:
+                size = struct.unpack("!H", receive(2))[0]
+            elif size == 127:
+                size = struct.unpack("!Q", receive(8))[0]
+            payload = receive(size)
+            if first & 0x0F in (0x1, 0x0):
+                message += payload
+                if first & 0x80:
+                    answer = json.loads(message)
+                    message = b""
+                    if answer.get("id") == 1:
+                        return answer["result"]["result"].get("value", "")
