@@ -159,7 +159,13 @@ void EdgeWatcher::Run()
             MeasureBatch();
             continue;
         }
-        XFlush(m_display);
+        // Sleep only now, right after XPending found nothing queued and nothing
+        // unread (it has flushed the requests, too). No Xlib call may come in
+        // between: most of them, XFlush included, move whatever the socket holds
+        // into Xlib's queue, where poll cannot see it. An event taken that way
+        // would wait for the next one, and a push's last motion would be
+        // measured only with the motion that takes the pointer off the edge,
+        // which drops it.
         pollfd fds[2] = {{xFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0 && errno != EINTR)
             break;

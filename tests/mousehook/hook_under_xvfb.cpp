@@ -486,6 +486,23 @@ int main(int argc, char **argv)
         pointer.Button(1, false);
     }, true);
 
+    // Each push is answered by itself. With every push waited for before the
+    // next, no later motion comes to wake a watcher that went to sleep with a
+    // push already read but not yet measured.
+    {
+        pointer.Place(500, 0);
+        const int start = counter.Count();
+        int late = 0;
+        for (int i = 1; i <= 2000; ++i) {
+            pointer.Move(0, -P);
+            if (!counter.WaitFor(start + i, 5000ms))
+                ++late;
+        }
+        Check(late == 0 && counter.Count() == start + 2000,
+              "2000 pushes one at a time, each answered before the next: " + std::to_string(late) + " late, "
+                  + std::to_string(counter.Count() - start) + " messages");
+    }
+
     // A second copy hooks and unhooks while this one keeps counting.
     {
         Child second = Spawn({program, "--second-copy"});
