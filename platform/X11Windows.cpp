@@ -172,6 +172,10 @@ private:
             for (const QPointer<QWidget> &w : m_windows)
                 if (w && w->isVisible())
                     w->raise();
+            // Qt may leave the request in its buffer until some later event:
+            // meanwhile the other window would stay on top.
+            if (xcb_connection_t *c = connection())
+                xcb_flush(c);
         });
         xcb_connection_t *c = connection();
         if (!c)
