@@ -1,7 +1,5 @@
 #include "AccountPageHeight.h"
 
-#include <QWidget>
-
 #include <algorithm>
 
 QString AccountMemoText(const QString &pageText)
@@ -22,5 +20,8 @@ QString AccountMemoText(const QString &pageText)
 
 std::int32_t AccountHeightForLines(std::int64_t lines)
 {
-    return std::int32_t(std::clamp<std::int64_t>(lines * 26 + 24, 24, QWIDGETSIZE_MAX));
+    // X11 cannot make a window taller than 32767 px (its coordinates are 16-bit
+    // signed): growth stops there rather than leaving the widget believing in a
+    // height its window never gets, with a backing store to match.
+    return std::int32_t(std::clamp<std::int64_t>(lines * 26 + 24, 24, kTallestAccountWindow));
 }

@@ -10,6 +10,9 @@
 // pass from left to right, so n line breaks in a row become ceil(n / 2).
 QString AccountMemoText(const QString &pageText);
 
-// lines x 26 + 24. Kept within the tallest window the toolkit can make, so
-// that the growth's height arithmetic never overflows.
+// The tallest window X11 can make.
+constexpr std::int32_t kTallestAccountWindow = 32767;
+
+// lines x 26 + 24, at most kTallestAccountWindow (which also keeps the
+// growth's height arithmetic from overflowing).
 std::int32_t AccountHeightForLines(std::int64_t lines);
