@@ -21,4 +21,13 @@ bool EdgeMap::IsOnEdge(int x, int y) const
                         [x, y](const MonitorRect &m) { return m.Contains(x, y - 1); });
 }
 
+std::optional<int> EdgeMap::EdgeRowAbove(int x, int y) const
+{
+    for (const MonitorRect &m : m_monitors) {
+        if (m.Contains(x, y) && IsOnEdge(x, m.y))
+            return m.y;
+    }
+    return std::nullopt;
+}
+
 } // namespace mousehook

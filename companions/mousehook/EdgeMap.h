@@ -3,6 +3,7 @@
 // stops, so upward motion is pressure against the edge.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 namespace mousehook {
@@ -27,6 +28,11 @@ public:
     // True when (x, y) lies on a monitor's top row with nothing above it in that
     // column. A wide monitor under a narrow one has an edge where it sticks out.
     bool IsOnEdge(int x, int y) const;
+
+    // The edge row above (x, y): the top row of the monitor that holds the
+    // point, if that row is an edge in this column. None where another monitor
+    // lies above or no monitor holds the point.
+    std::optional<int> EdgeRowAbove(int x, int y) const;
 
 private:
     std::vector<MonitorRect> m_monitors;

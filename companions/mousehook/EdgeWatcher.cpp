@@ -212,6 +212,7 @@ void EdgeWatcher::Dispatch(XEvent &event)
                 } else if (i == ValuatorY) {
                     m_batchMoved = true;
                     m_batchDy += *value;
+                    m_batchSteps.push_back(*value);
                 }
                 ++value;
             }
@@ -265,11 +266,19 @@ void EdgeWatcher::MeasureBatch()
     batch.after = {rootX, rootY};
     batch.afterOnEdge = onThisScreen && m_edges.IsOnEdge(rootX, rootY);
     batch.buttonHeld = m_batchDragged || (buttons & AnyButtonMask) != 0;
+    // Off the edge now, the pointer may still have pushed against it before
+    // leaving within the batch (a push, then a quick move down): the meter
+    // follows its way. The steps' storage is lent, and kept for the next batch.
+    if (onThisScreen && !batch.afterOnEdge && m_lastPlace)
+        batch.edgeRow = m_edges.EdgeRowAbove(m_lastPlace->x, m_lastPlace->y);
+    batch.steps.swap(m_batchSteps);
     m_batchDragged = false;
     m_batchMoved = false;
     m_batchDy = 0;
     m_lastPlace = onThisScreen ? std::optional<PointerPlace>(batch.after) : std::nullopt;
     m_targets.Send(m_meter.Measure(batch));
+    m_batchSteps.swap(batch.steps);
+    m_batchSteps.clear();
 }
 
 void EdgeWatcher::ReloadMonitors()

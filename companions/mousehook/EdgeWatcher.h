@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace mousehook {
 
@@ -56,6 +57,7 @@ private:
     // The current batch: raw events read since the last pointer query.
     bool m_batchMoved = false;
     double m_batchDy = 0;
+    std::vector<double> m_batchSteps; // each event's vertical motion, in order
     bool m_batchDragged = false;
     unsigned long m_startSerial = 0;
     unsigned int m_heldButtons = 0;

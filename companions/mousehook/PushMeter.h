@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 namespace mousehook {
 
@@ -19,6 +20,12 @@ struct MotionBatch {
     PointerPlace after;
     bool afterOnEdge = false;
     bool buttonHeld = false;
+    // For a batch that ends off the edge: each event's vertical motion in
+    // order, and the edge row above `before` if its column has one. With them
+    // the pointer's way through the batch can be followed, so a push made just
+    // before the pointer left the edge still counts.
+    std::vector<double> steps;
+    std::optional<int> edgeRow;
 };
 
 class PushMeter {
@@ -30,12 +37,19 @@ public:
     // edge inside the same batch is not pressure, and neither is the pointer
     // merely arriving on the top row. A push with a button held (a drag) and
     // any motion off the edge count nothing and drop the part of a message
-    // gathered so far.
+    // gathered so far. A batch that ends off the edge is followed event by
+    // event from `before`, stopped at the edge row the way the server stops the
+    // pointer; what the edge held back on that way counts, provided the way
+    // ends where the pointer really is (else the pointer was warped or stopped
+    // elsewhere, and nothing counts).
     int Measure(const MotionBatch &batch);
 
     double Pending() const { return m_pending; }
 
 private:
+    static double HeldBackOnTheWay(const MotionBatch &batch);
+    int Take(double heldBack);
+
     double m_pixelsPerMessage;
     double m_pending = 0;
 };

@@ -454,6 +454,16 @@ int main(int argc, char **argv)
         for (int i = 0; i < 4 * P; ++i)
             pointer.Move(3, -1);
     });
+    // The server grabbed, the watcher's pointer query waits until both moves
+    // are made, so they come in one batch that ends off the edge.
+    runCase("a push and off the edge in one batch: the push counts", 2, [&] {
+        pointer.Place(600, 0);
+        XGrabServer(display);
+        pointer.Move(0, -(2 * P + P / 2));
+        pointer.Move(0, 40);
+        XUngrabServer(display);
+        XSync(display, False);
+    });
     runCase("sideways along the edge", 0, [&] {
         pointer.Place(100, 0);
         for (int i = 0; i < 100; ++i)

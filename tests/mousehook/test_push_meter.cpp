@@ -6,7 +6,26 @@
 
 using namespace mousehook;
 
+namespace {
+
+MotionBatch Batch(double dy, PointerPlace before, PointerPlace after, bool onEdge, bool button,
+                  std::vector<double> steps = {}, std::optional<int> edgeRow = {})
+{
+    MotionBatch batch;
+    batch.intendedDy = dy;
+    batch.before = before;
+    batch.after = after;
+    batch.afterOnEdge = onEdge;
+    batch.buttonHeld = button;
+    batch.steps = std::move(steps);
+    batch.edgeRow = edgeRow;
+    return batch;
+}
+
+} // namespace
+
 Q_DECLARE_METATYPE(std::vector<mousehook::MonitorRect>)
+Q_DECLARE_METATYPE(std::vector<double>)
 
 class TestPushMeter : public QObject {
     Q_OBJECT
@@ -97,9 +116,48 @@ private slots:
             PushMeter meter(8);
             int sent = 0;
             for (int i = 0; i < events; ++i)
-                sent += meter.Measure({-400.0 / events, PointerPlace{5, 0}, {5, 0}, true, false});
+                sent += meter.Measure(Batch(-400.0 / events, {5, 0}, {5, 0}, true, false));
             QCOMPARE(sent, 50);
         }
+    }
+
+    // Batches that end off the edge, followed event by event from the place
+    // before: vertical steps, place before and after, the edge row above.
+    void leavingTheEdge_data()
+    {
+        QTest::addColumn<std::vector<double>>("steps");
+        QTest::addColumn<int>("beforeY");
+        QTest::addColumn<int>("afterY");
+        QTest::addColumn<int>("edgeRow");
+        QTest::addColumn<int>("messages");
+        using Steps = std::vector<double>;
+        QTest::newRow("two pushes, then down") << Steps{-8, -8, 30} << 0 << 30 << 0 << 2;
+        QTest::newRow("up to the edge, a push, down again") << Steps{-40, -8, 20} << 40 << 20 << 0 << 1;
+        QTest::newRow("one row lower, up and down") << Steps{-1, 1, -1, 1} << 1 << 1 << 0 << 0;
+        QTest::newRow("only down") << Steps{10, 10} << 0 << 20 << 0 << 0;
+        QTest::newRow("way ends elsewhere: warped") << Steps{-16, 30} << 0 << 100 << 0 << 0;
+        QTest::newRow("fractions the server kept") << Steps{-4.5, -4.25, 12.6} << 0 << 12 << 0 << 1;
+        QTest::newRow("no edge above this column") << Steps{-16, 30} << 0 << 30 << -1 << 0;
+        QTest::newRow("edge of a lower monitor") << Steps{-8, 5} << 200 << 205 << 200 << 1;
+    }
+    void leavingTheEdge()
+    {
+        QFETCH(std::vector<double>, steps);
+        QFETCH(int, beforeY);
+        QFETCH(int, afterY);
+        QFETCH(int, edgeRow);
+        QFETCH(int, messages);
+        PushMeter meter(8);
+        MotionBatch batch;
+        for (double dy : steps)
+            batch.intendedDy += dy;
+        batch.steps = steps;
+        batch.before = PointerPlace{10, beforeY};
+        batch.after = {10, afterY};
+        if (edgeRow >= 0)
+            batch.edgeRow = edgeRow;
+        QCOMPARE(meter.Measure(batch), messages);
+        QCOMPARE(meter.Pending(), 0.0);
     }
 
     // A part of a message carries across batches on the edge, and is dropped
@@ -107,14 +165,18 @@ private slots:
     void remainder()
     {
         PushMeter meter(8);
-        const MotionBatch push{-5.0, PointerPlace{5, 0}, {5, 0}, true, false};
+        const MotionBatch push = Batch(-5.0, {5, 0}, {5, 0}, true, false);
         QCOMPARE(meter.Measure(push), 0);
         QCOMPARE(meter.Measure(push), 1);
         QCOMPARE(meter.Pending(), 2.0);
-        meter.Measure({12.0, PointerPlace{5, 0}, {5, 12}, false, false});
+        meter.Measure(Batch(12.0, {5, 0}, {5, 12}, false, false));
+        QCOMPARE(meter.Pending(), 0.0);
+        // The part gathered so far and a push just before leaving make a message.
+        QCOMPARE(meter.Measure(push), 0);
+        QCOMPARE(meter.Measure(Batch(7.0, {5, 0}, {5, 10}, false, false, {-3, 10}, 0)), 1);
         QCOMPARE(meter.Pending(), 0.0);
         QCOMPARE(meter.Measure(push), 0);
-        meter.Measure({0.0, PointerPlace{5, 0}, {5, 0}, true, true});
+        meter.Measure(Batch(0.0, {5, 0}, {5, 0}, true, true));
         QCOMPARE(meter.Pending(), 0.0);
     }
 };
