@@ -8,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVariantMap>
-#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -24,14 +23,14 @@ QString dataHome()
     return QDir::homePath() + QStringLiteral("/.local/share");
 }
 
-// A frame's load is reported as a console message carrying this run's token,
-// which no page can guess.
 // How deep the program is inside before-navigate callbacks of any browser.
 int navigationRequestDepth = 0;
 
-const QString &frameLoadToken()
+// A document's load is reported as a console message carrying this run's
+// token, which no page can guess.
+const QString &documentLoadToken()
 {
-    static const QString token = QStringLiteral("zorvel-frame-loaded-%1")
+    static const QString token = QStringLiteral("zorvel-document-loaded-%1")
                                      .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
     return token;
 }
@@ -64,7 +63,7 @@ protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
                                   const QString &) override
     {
-        if (message == frameLoadToken())
+        if (message == documentLoadToken())
             m_owner->takeSnapshotThenComplete();
     }
 
@@ -82,15 +81,23 @@ QWebEngineProfile *WebEngineBrowser::sharedProfile()
         // Session cookies are kept too: the web application's login is one.
         p->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
 
-        QWebEngineScript frameLoaded;
-        frameLoaded.setName(QStringLiteral("zorvel-frame-loaded"));
-        frameLoaded.setWorldId(QWebEngineScript::ApplicationWorld);
-        frameLoaded.setInjectionPoint(QWebEngineScript::DocumentReady);
-        frameLoaded.setRunsOnSubFrames(true);
-        frameLoaded.setSourceCode(QStringLiteral(
-            "if (window !== window.top) window.addEventListener('load', function () {"
-            " console.info('%1'); });").arg(frameLoadToken()));
-        p->scripts()->insert(frameLoaded);
+        QWebEngineScript documentLoaded;
+        documentLoaded.setName(QStringLiteral("zorvel-document-loaded"));
+        documentLoaded.setWorldId(QWebEngineScript::ApplicationWorld);
+        documentLoaded.setInjectionPoint(QWebEngineScript::DocumentReady);
+        documentLoaded.setRunsOnSubFrames(true);
+        // Every document that finishes loading, the page's and each frame's, says
+        // so once its load event has run (at once when it already has). This is
+        // the one completion signal: the engine's own load signals merge a
+        // navigation started while another still loads into one, and then
+        // report neither the right document nor its end. The browser's own
+        // error pages (server unreachable) run the script as well; a refused
+        // navigation loads no document and so completes nothing.
+        documentLoaded.setSourceCode(QStringLiteral(
+            "(function () { function loaded() { console.info('%1'); }"
+            " if (document.readyState === 'complete') loaded();"
+            " else window.addEventListener('load', loaded); })();").arg(documentLoadToken()));
+        p->scripts()->insert(documentLoaded);
         return p;
     }();
     return profile;
@@ -101,14 +108,6 @@ WebEngineBrowser::WebEngineBrowser(QWidget *parent)
 {
     m_view->setPage(m_page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
-        // A navigation that was refused stops; only finished loads, good or
-        // failed (the browser's own error page), complete a document.
-        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
-            || (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
-                && info.errorCode() != -3 /* net::ERR_ABORTED */))
-            takeSnapshotThenComplete();
-    });
 }
 
 WebEngineBrowser::~WebEngineBrowser() = default;
