@@ -48,6 +48,7 @@ def fill_up(path):
 
 
 with e2e.Session() as s:
+    f.without_session_bus(s)
     folder = os.path.dirname(s.config_path())
     os.makedirs(folder)
     mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k,mode=0700", "zorvel-full-disk", folder],

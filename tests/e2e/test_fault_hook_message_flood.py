@@ -40,6 +40,7 @@ def flood(session, bar, count):
 
 
 with e2e.Session() as s:
+    f.without_session_bus(s)
     proc, bar = m.start_bar_with_pointer_away(s)
     geometry = f.bar_at(s, bar, 0, (810, 62), 30)
     hide = f.hide_button(geometry)

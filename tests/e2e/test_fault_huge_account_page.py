@@ -65,6 +65,7 @@ server = http.server.ThreadingHTTPServer((e2e.SERVER_HOST, e2e.SERVER_PORT), Pag
 threading.Thread(target=server.serve_forever, daemon=True).start()
 try:
     with e2e.Session() as s:
+        f.without_session_bus(s)
         s.start_x()
         proc = s.start_zorvel()
         bar = f.find_window(s, proc.pid, "Zorvel")

@@ -75,6 +75,7 @@ def outage(session, bar, web, round_name):
 
 
 with e2e.Session() as s:
+    f.without_session_bus(s)
     s.start_x()
     web, log = f.start_budgetweb_logged(s, "--demo", log_name="requests-1.log")
     f.enable_remote_debugging(s)

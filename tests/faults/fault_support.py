@@ -167,6 +167,15 @@ def open_preferences(session, proc, bar):
     return dialog, box, apply_button(left, top)
 
 
+def height_slider_end(box):
+    """A point near the high end of the height slider (TrackBar2: 110, 24; 115 x 17 in the
+    Dimensions box, on the height box's row), past its thumb for heights up to about 280:
+    each left click there pages the slider up by 2, and its change handler puts the new
+    position into the height box."""
+    edit_left = box[0] - EDIT_WIDTH * 3 // 4
+    return edit_left - EDIT_LEFT + 110 + 108, box[1] - 4  # the groove, a little above the box's middle
+
+
 def apply_height_lines(box, apply, height):
     """xdotool script lines that type a height into the dialog and press Apply."""
     return [f"mousemove {box[0]} {box[1]} click 1 key ctrl+a type {height}",
@@ -298,3 +307,10 @@ def page_text(target, timeout=5.0):
                     message = b""
                     if answer.get("id") == 1:
                         return answer["result"]["result"].get("value", "")
+
+
+def without_session_bus(session):
+    """No D-Bus session bus for the programs: without one, libdbus would autolaunch a
+    dbus-daemon per zorvel start, which outlives the test and its Xvfb."""
+    session.env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
+    return session
