@@ -67,6 +67,8 @@ class Session:
         self.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         self.env["QTWEBENGINE_CHROMIUM_FLAGS"] = "--disable-gpu --disable-background-networking"
         self.env.pop("WAYLAND_DISPLAY", None)
+        # No session bus: Qt would otherwise autolaunch one that outlives the test.
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = "disabled:"
         self.display_name = None
         self.x = None
 
