@@ -266,10 +266,10 @@ void EdgeWatcher::MeasureBatch()
     batch.after = {rootX, rootY};
     batch.afterOnEdge = onThisScreen && m_edges.IsOnEdge(rootX, rootY);
     batch.buttonHeld = m_batchDragged || (buttons & AnyButtonMask) != 0;
-    // Off the edge now, the pointer may still have pushed against it before
-    // leaving within the batch (a push, then a quick move down): the meter
-    // follows its way. The steps' storage is lent, and kept for the next batch.
-    if (onThisScreen && !batch.afterOnEdge && m_lastPlace)
+    // The batch may have left the edge and come back, or pushed and left (a
+    // push, then a quick move down): the meter follows the pointer's way. The
+    // steps' storage is lent, and kept for the next batch.
+    if (onThisScreen && m_lastPlace)
         batch.edgeRow = m_edges.EdgeRowAbove(m_lastPlace->x, m_lastPlace->y);
     batch.steps.swap(m_batchSteps);
     m_batchDragged = false;

@@ -20,10 +20,11 @@ struct MotionBatch {
     PointerPlace after;
     bool afterOnEdge = false;
     bool buttonHeld = false;
-    // For a batch that ends off the edge: each event's vertical motion in
-    // order, and the edge row above `before` if its column has one. With them
-    // the pointer's way through the batch can be followed, so a push made just
-    // before the pointer left the edge still counts.
+    // Each event's vertical motion in order, and the edge row above `before`
+    // if its column has one. With them the pointer's way through the batch can
+    // be followed: a push made just before the pointer left the edge counts,
+    // and a part of a message gathered before it left is dropped, even when
+    // the batch ends on the edge again.
     std::vector<double> steps;
     std::optional<int> edgeRow;
 };
@@ -37,17 +38,17 @@ public:
     // edge inside the same batch is not pressure, and neither is the pointer
     // merely arriving on the top row. A push with a button held (a drag) and
     // any motion off the edge count nothing and drop the part of a message
-    // gathered so far. A batch that ends off the edge is followed event by
-    // event from `before`, stopped at the edge row the way the server stops the
-    // pointer; what the edge held back on that way counts, provided the way
-    // ends where the pointer really is (else the pointer was warped or stopped
-    // elsewhere, and nothing counts).
+    // gathered so far. Where it can, the meter follows the batch event by event
+    // from `before`, stopped at the edge row the way the server stops the
+    // pointer, and trusts that way when it ends where the pointer really is.
+    // Otherwise (warped, stopped elsewhere) only a batch that ends on the edge
+    // counts, by its sums.
     int Measure(const MotionBatch &batch);
 
     double Pending() const { return m_pending; }
 
 private:
-    static double HeldBackOnTheWay(const MotionBatch &batch);
+    std::optional<int> FollowTheWay(const MotionBatch &batch);
     int Take(double heldBack);
 
     double m_pixelsPerMessage;

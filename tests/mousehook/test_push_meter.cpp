@@ -121,43 +121,47 @@ private slots:
         }
     }
 
-    // Batches that end off the edge, followed event by event from the place
-    // before: vertical steps, place before and after, the edge row above.
-    void leavingTheEdge_data()
+    // Batches followed event by event from the place before: vertical steps,
+    // place before and after, the edge row above (-1: none); the messages and
+    // the part of one left over.
+    void followingTheWay_data()
     {
         QTest::addColumn<std::vector<double>>("steps");
         QTest::addColumn<int>("beforeY");
         QTest::addColumn<int>("afterY");
         QTest::addColumn<int>("edgeRow");
         QTest::addColumn<int>("messages");
+        QTest::addColumn<double>("pending");
         using Steps = std::vector<double>;
-        QTest::newRow("two pushes, then down") << Steps{-8, -8, 30} << 0 << 30 << 0 << 2;
-        QTest::newRow("up to the edge, a push, down again") << Steps{-40, -8, 20} << 40 << 20 << 0 << 1;
-        QTest::newRow("one row lower, up and down") << Steps{-1, 1, -1, 1} << 1 << 1 << 0 << 0;
-        QTest::newRow("only down") << Steps{10, 10} << 0 << 20 << 0 << 0;
-        QTest::newRow("way ends elsewhere: warped") << Steps{-16, 30} << 0 << 100 << 0 << 0;
-        QTest::newRow("fractions the server kept") << Steps{-4.5, -4.25, 12.6} << 0 << 12 << 0 << 1;
-        QTest::newRow("no edge above this column") << Steps{-16, 30} << 0 << 30 << -1 << 0;
-        QTest::newRow("edge of a lower monitor") << Steps{-8, 5} << 200 << 205 << 200 << 1;
+        QTest::newRow("two pushes, then down") << Steps{-8, -8, 30} << 0 << 30 << 0 << 2 << 0.0;
+        QTest::newRow("up to the edge, a push, down again") << Steps{-40, -12, 20} << 40 << 20 << 0 << 1 << 0.0;
+        QTest::newRow("pushed, left, back, pushed: the part before leaving is gone")
+            << Steps{-12, 30, -30, -4} << 0 << 0 << 0 << 1 << 4.0;
+        QTest::newRow("one row lower, up and down") << Steps{-1, 1, -1, 1} << 1 << 1 << 0 << 0 << 0.0;
+        QTest::newRow("only down") << Steps{10, 10} << 0 << 20 << 0 << 0 << 0.0;
+        QTest::newRow("off the edge, way ends elsewhere: warped") << Steps{-16, 30} << 0 << 100 << 0 << 0 << 0.0;
+        QTest::newRow("on the edge, way ends elsewhere: by the sums") << Steps{-8} << 300 << 0 << 0 << 0 << 0.0;
+        QTest::newRow("fractions the server kept") << Steps{-4.5, -4.25, 12.6} << 0 << 12 << 0 << 1 << 0.0;
+        QTest::newRow("no edge above this column, off the edge") << Steps{-16, 30} << 0 << 30 << -1 << 0 << 0.0;
+        QTest::newRow("edge of a lower monitor") << Steps{-8, 5} << 200 << 205 << 200 << 1 << 0.0;
     }
-    void leavingTheEdge()
+    void followingTheWay()
     {
         QFETCH(std::vector<double>, steps);
         QFETCH(int, beforeY);
         QFETCH(int, afterY);
         QFETCH(int, edgeRow);
         QFETCH(int, messages);
+        QFETCH(double, pending);
         PushMeter meter(8);
-        MotionBatch batch;
-        for (double dy : steps)
-            batch.intendedDy += dy;
-        batch.steps = steps;
-        batch.before = PointerPlace{10, beforeY};
-        batch.after = {10, afterY};
-        if (edgeRow >= 0)
-            batch.edgeRow = edgeRow;
-        QCOMPARE(meter.Measure(batch), messages);
-        QCOMPARE(meter.Pending(), 0.0);
+        double dy = 0;
+        for (double step : steps)
+            dy += step;
+        const bool onEdge = afterY == (edgeRow >= 0 ? edgeRow : 0);
+        QCOMPARE(meter.Measure(Batch(dy, {10, beforeY}, {10, afterY}, onEdge, false, steps,
+                                     edgeRow >= 0 ? std::optional<int>(edgeRow) : std::nullopt)),
+                 messages);
+        QCOMPARE(meter.Pending(), pending);
     }
 
     // A part of a message carries across batches on the edge, and is dropped
