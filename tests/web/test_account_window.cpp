@@ -176,6 +176,9 @@ private slots:
         QTest::newRow("lone CR and lone LF") << "a\rb\nc" << 102;
         QTest::newRow("ten lines") << lines(10) << 284;
         QTest::newRow("twenty lines") << lines(20) << 544;
+        // X11 makes no window taller than 32767 px: 1259 lines would ask for 32758, 1260 for 32784.
+        QTest::newRow("1259 lines, just under the X11 limit") << lines(1259) << 32758;
+        QTest::newRow("5000 lines stop at the X11 limit") << lines(5000) << 32767;
     }
 
     void heightFollowsTheLinesTheBoxShows()
