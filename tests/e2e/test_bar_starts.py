@@ -25,9 +25,19 @@ def browser_text_pixels(session, bar):
     return e2e.dark_pixels(area)
 
 
+LABEL_BACKGROUND = (212, 208, 200)
+
+
 def label_pixels(session, bar):
+    """Dark (navy text) pixels of the name label, once the label shows its background."""
     left, top, _, _ = session.geometry(bar)
-    return e2e.dark_pixels(session.pixels(left + 1, top + 1, 85, 13), threshold=90)
+
+    def painted():
+        rows = session.pixels(left + 1, top + 1, 85, 13)
+        background = sum(1 for row in rows for p in row if p == LABEL_BACKGROUND)
+        return rows if background > 85 * 13 // 2 else None
+    rows = e2e.wait_for(painted, 20, what="the name label painted")
+    return e2e.dark_pixels(rows, threshold=90)
 
 
 def click(session, x, y):
