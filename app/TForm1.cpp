@@ -93,7 +93,7 @@ TForm1::TForm1(const Desktop &desktop, MouseHookCalls hook, QWidget *parent)
     connect(ui->SpeedButton5, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton5Click));
     new ClickFilter(ui->Panel4, [this] { Panel4Click(); });
 
-    HideTimer.setInterval(10000);
+    HideTimer.setInterval(BarAnimation::FirstHideCheckMs);
     Fade.setInterval(10);
     Glow.setInterval(10);
     Update.setInterval(60000);

@@ -30,15 +30,22 @@ void setErrorReporter(ErrorReporter *reporter)
     installedReporter = reporter;
 }
 
-void runGuarded(const std::function<void()> &handler)
+std::optional<QString> runCatching(const std::function<void()> &handler)
 {
     try {
         handler();
     } catch (const ZorvelError &error) {
-        errorReporter().report(error.message());
+        return error.message();
     } catch (const std::exception &error) {
-        errorReporter().report(QString::fromLocal8Bit(error.what()));
+        return QString::fromLocal8Bit(error.what());
     } catch (...) {
-        errorReporter().report(QStringLiteral("Unknown error"));
+        return QStringLiteral("Unknown error");
     }
+    return std::nullopt;
+}
+
+void runGuarded(const std::function<void()> &handler)
+{
+    if (const std::optional<QString> failure = runCatching(handler))
+        errorReporter().report(*failure);
 }

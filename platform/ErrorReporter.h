@@ -4,6 +4,7 @@
 // edge and hands the message over, so no exception crosses Qt's event loop.
 #include <QString>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 class ZorvelError : public std::runtime_error {
@@ -37,3 +38,8 @@ void setErrorReporter(ErrorReporter *reporter);
 
 // Runs one handler; an error it raises ends the handler and goes to the reporter.
 void runGuarded(const std::function<void()> &handler);
+
+// Runs one handler and hands back the message of an error it raised, for a
+// caller that must not show a box where it stands (inside a browser's
+// navigation decision, say) and reports it a moment later instead.
+std::optional<QString> runCatching(const std::function<void()> &handler);

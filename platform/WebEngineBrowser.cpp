@@ -144,8 +144,12 @@ bool WebEngineBrowser::beforeNavigate(const QString &address)
 {
     bool cancel = false;
     ++navigationRequestDepth;
-    if (OnBeforeNavigate)
-        runGuarded([&] { OnBeforeNavigate(address, cancel); });
+    // An error box would run its own event loop inside the engine's navigation
+    // decision: the failure is reported right after it instead.
+    if (OnBeforeNavigate) {
+        if (std::optional<QString> failure = runCatching([&] { OnBeforeNavigate(address, cancel); }))
+            QTimer::singleShot(0, this, [message = *failure] { errorReporter().report(message); });
+    }
     --navigationRequestDepth;
     return !cancel;
 }

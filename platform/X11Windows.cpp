@@ -116,6 +116,8 @@ public:
 
     void keep(QWidget *window)
     {
+        // Replaced account windows are destroyed only at the end; forget those already gone.
+        std::erase_if(m_windows, [](const QPointer<QWidget> &w) { return w.isNull(); });
         m_windows.push_back(window);
         window->installEventFilter(this);
     }

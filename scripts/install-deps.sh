@@ -12,7 +12,13 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: missing ${missing[*]}; run this as root or install sudo" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
 echo "install-deps: installing ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -24,11 +24,17 @@ else
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  display=":77"
+  number=77
+  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+  display=":$number"
   Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset &
   pids+=($!)
   export DISPLAY="$display"
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  if ! xdpyinfo >/dev/null 2>&1; then
+    echo "start: Xvfb did not come up on $display" >&2
+    exit 1
+  fi
   shot="$top/build/zorvel-screen.png"
   echo "start: no display; running Zorvel under Xvfb on $DISPLAY"
   echo "start: a screenshot of the screen goes to $shot every 5 seconds"

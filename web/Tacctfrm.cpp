@@ -20,7 +20,7 @@
 
 #include <algorithm>
 
-Tacctfrm *acctfrm = nullptr;
+QPointer<Tacctfrm> acctfrm;
 std::int32_t GrowStep = 0;
 std::int32_t TargetHeight = 0;
 

@@ -4,6 +4,7 @@
 #include "AccountBar.h"
 #include "Desktop.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -62,8 +63,10 @@ private:
     std::unique_ptr<Browser> m_browser;
 };
 
-// The latest account window; empty until the first one opens, never cleared.
-extern Tacctfrm *acctfrm;
+// The latest account window; empty until the first one opens, never cleared by
+// the program (a guarded pointer, so that it is empty again, not dangling, once
+// the window is destroyed as the program ends).
+extern QPointer<Tacctfrm> acctfrm;
 // Shared by every account window, replaced and closed ones included.
 extern std::int32_t GrowStep;
 extern std::int32_t TargetHeight;

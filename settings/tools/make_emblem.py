@@ -27,12 +27,12 @@ def mix(a, b, t):
     return tuple(x + (y - x) * t for x, y in zip(a, b))
 
 
-def shade(base, normal, gloss=60, spec=0.9):
+def shade(base, normal, gloss=60, specular=0.9):
     """Diffuse and specular lighting of a surface colour for a unit normal."""
     diffuse = max(0.0, sum(n * l for n, l in zip(normal, LIGHT)))
     highlight = max(0.0, sum(n * h for n, h in zip(normal, HALF))) ** gloss
     colour = tuple(c * (0.28 + 0.72 * diffuse) for c in base)
-    return tuple(c + (255 - c) * highlight * spec for c in colour)
+    return tuple(c + (255 - c) * highlight * specular for c in colour)
 
 
 # The sheet: a page tilted a little, its corners in picture coordinates.

@@ -4,7 +4,6 @@ window, its place and size from config.ini, its stacking, its version label and 
 import os
 import shutil
 import subprocess
-import time
 
 from Xlib import X
 
@@ -56,7 +55,8 @@ def raise_normal_window(session, window_manager):
     w.set_wm_name("ordinary")
     w.map()
     session.x.sync()
-    time.sleep(0.2)
+    e2e.wait_for(lambda: toplevel_of(session, w).get_attributes().map_state == X.IsViewable, 5,
+                 what="the ordinary window mapped")
     w.configure(stack_mode=X.Above)
     session.x.sync()
     return w
