@@ -128,7 +128,7 @@ void TForm1::FormCreate()
     m_hook.HookMouse();
     // The bar bypasses the window manager and carries no taskbar entry;
     // KeepOutOfTaskbar in the constructor has set the window states.
-    LaunchUpdater(*m_desktop.shell, this, QStringLiteral("updater"), QStringLiteral("/silentall"));
+    LaunchUpdater(*m_desktop.shell, this, QLatin1String(UpdaterProgram), QLatin1String(SilentCheckSwitch));
     LoadSettings(*this);
     ui->Panel4->setText(QStringLiteral("Zorvel ") + ReadVersionString(QStringLiteral("zorvel"), "%d.%d.%d"));
     PlaceBar(::TopPos);

@@ -6,5 +6,5 @@
 // to one check a day, so the program never needs to remember a launch.
 void TForm1::UpdateTimer()
 {
-    LaunchUpdater(*desktop().shell, this, QStringLiteral("updater"), QStringLiteral("/silentall"));
+    LaunchUpdater(*desktop().shell, this, QLatin1String(UpdaterProgram), QLatin1String(SilentCheckSwitch));
 }

@@ -11,6 +11,5 @@ void LaunchUpdater(Shell &shell, QWidget *owner, const QString &file, const QStr
 
 QString CheckNowUpdaterPath()
 {
-    QString dir = QDir::currentPath();
-    return dir + QStringLiteral("/updater");
+    return QDir::currentPath() + QLatin1Char('/') + QLatin1String(UpdaterProgram);
 }

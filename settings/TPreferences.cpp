@@ -5,6 +5,7 @@
 #include "IntegerText.h"
 #include "LoadSaveSettings.h"
 #include "PreferencesBar.h"
+#include "SettingsTable.h"
 #include "Shell.h"
 #include "SliderThumbStyle.h"
 #include "UpdaterLaunch.h"
@@ -126,7 +127,7 @@ void TPreferences::FormCreate()
 
 void TPreferences::Button1Click()
 {
-    LaunchUpdater(*m_desktop.shell, this, CheckNowUpdaterPath(), QStringLiteral("/checknow"));
+    LaunchUpdater(*m_desktop.shell, this, CheckNowUpdaterPath(), QLatin1String(CheckNowSwitch));
 }
 
 void TPreferences::Button2Click()
@@ -157,12 +158,13 @@ void TPreferences::Button4Click()
 
 void TPreferences::DefaultsClick()
 {
-    ui->TrackBar1->setValue(50);
-    ui->Edit1->setText(QStringLiteral("62"));
-    ui->Edit2->setText(QStringLiteral("810"));
-    ui->TrackBar2->setValue(62);
-    ui->TrackBar3->setValue(810);
-    SetRadioGroup1ItemIndex(1);
+    // The same defaults as a config.ini without the keys gives.
+    ui->TrackBar1->setValue(kDefaultSensitivity);
+    ui->Edit1->setText(QString::number(kDefaultHeight));
+    ui->Edit2->setText(QString::number(kDefaultWidth));
+    ui->TrackBar2->setValue(kDefaultHeight);
+    ui->TrackBar3->setValue(kDefaultWidth);
+    SetRadioGroup1ItemIndex(kDefaultTopPos);
     Button4Click();
 }
 
