@@ -2,6 +2,7 @@
 #include "ui_TForm1.h"
 
 #include "Anchors.h"
+#include "ClickFilter.h"
 #include "ApplicationWindows.h"
 #include "BarWndProc.h"
 #include "ErrorReporter.h"
@@ -18,7 +19,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QTabWidget>
 
 TForm1 *Form1 = nullptr;
@@ -27,32 +27,6 @@ std::int32_t TopPos = 0;
 std::int32_t StrokeCount = 0;
 std::int32_t GlowStep = 0;
 std::int32_t FadeStep = 0;
-
-namespace {
-// Calls a handler when the user clicks a widget that has no click signal of its own.
-class ClickFilter : public QObject {
-public:
-    ClickFilter(QWidget *target, std::function<void()> handler)
-        : QObject(target), m_handler(std::move(handler))
-    {
-        target->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-            runGuarded(m_handler);
-            return true;
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_handler;
-};
-}
 
 TForm1::TForm1(const Desktop &desktop, MouseHookCalls hook, QWidget *parent)
     : QWidget(parent,

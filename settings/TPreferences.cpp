@@ -1,6 +1,7 @@
 #include "TPreferences.h"
 #include "ui_TPreferences.h"
 
+#include "ClickFilter.h"
 #include "ErrorReporter.h"
 #include "IntegerText.h"
 #include "LoadSaveSettings.h"
@@ -13,7 +14,6 @@
 #include "X11Windows.h"
 
 #include <QCloseEvent>
-#include <QMouseEvent>
 #include <QVBoxLayout>
 
 #include <array>
@@ -68,7 +68,7 @@ TPreferences::TPreferences(PreferencesBar &bar, const Desktop &desktop)
     ui->Label11->setFont(link);
     ui->Label11->setStyleSheet(QStringLiteral("#Label11 { color: rgb(0,0,128); }"));
     ui->Label11->setText(QStringLiteral(ZORVEL_MAKER_URL));
-    ui->Label11->installEventFilter(this);
+    new ClickFilter(ui->Label11, [this] { Label11Click(); });
     // Labels without a designed size take the size of their text.
     for (QLabel *label : {ui->Label1, ui->Label2, ui->Label5, ui->Label6, ui->Label7, ui->Label8, ui->Label9,
                           ui->Label10, ui->Label11, ui->Label12})
@@ -212,14 +212,4 @@ void TPreferences::closeEvent(QCloseEvent *event)
 {
     // Accepted: the dialog hides and is never shown again.
     event->accept();
-}
-
-bool TPreferences::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == ui->Label11 && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        runGuarded([this] { Label11Click(); });
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

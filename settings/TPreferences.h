@@ -45,7 +45,6 @@ public:
 protected:
     // Every close request only hides the dialog; it lives until the program ends.
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     PreferencesBar &m_bar;
