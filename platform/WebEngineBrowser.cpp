@@ -1,6 +1,7 @@
 #include "WebEngineBrowser.h"
 
 #include "ErrorReporter.h"
+#include "UserDirectories.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,13 +16,6 @@
 #include <QWebEngineView>
 
 namespace {
-QString dataHome()
-{
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-        return xdg;
-    return QDir::homePath() + QStringLiteral("/.local/share");
-}
 
 // How deep the program is inside before-navigate callbacks of any browser.
 int navigationRequestDepth = 0;
@@ -75,7 +69,7 @@ QWebEngineProfile *WebEngineBrowser::sharedProfile()
 {
     static QWebEngineProfile *profile = [] {
         auto *p = new QWebEngineProfile(QStringLiteral("zorvel"), QCoreApplication::instance());
-        const QString root = dataHome() + QStringLiteral("/zorvel/browser");
+        const QString root = UserDataDirectory() + QStringLiteral("/zorvel/browser");
         p->setPersistentStoragePath(root + QStringLiteral("/storage"));
         p->setCachePath(root + QStringLiteral("/cache"));
         // Session cookies are kept too: the web application's login is one.

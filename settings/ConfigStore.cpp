@@ -3,42 +3,20 @@
 #include "ErrorReporter.h"
 #include "IntegerText.h"
 #include "PrivateProfile.h"
+#include "UserDirectories.h"
 
-#include <QDir>
 #include <QFile>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
 // The value text the profile reader may return: 2047 characters and its end.
 constexpr int kValueBufferSize = 2048;
 
-QString homeDirectory()
-{
-    const QString home = qEnvironmentVariable("HOME");
-    if (!home.isEmpty())
-        return home;
-    if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-        return QFile::decodeName(entry->pw_dir);
-    return QDir::rootPath();
-}
-
 } // namespace
 
 QString configFilePath()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
-        base = homeDirectory();
-        if (!base.endsWith(u'/'))
-            base += u'/';
-        base += QStringLiteral(".config");
-    }
-    if (!base.endsWith(u'/'))
-        base += u'/';
-    return base + QStringLiteral("zorvel/config.ini");
+    return UserConfigDirectory() + QStringLiteral("/zorvel/config.ini");
 }
 
 std::int32_t ReadSetting(const QString &section, const QString &key, std::int32_t defaultValue)
