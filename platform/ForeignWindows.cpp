@@ -1,10 +1,9 @@
 #include "ForeignWindows.h"
 
+#include "XcbConnection.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,21 +11,6 @@
 #include <vector>
 
 namespace {
-
-xcb_connection_t *connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
-}
 
 std::optional<QByteArray> property(xcb_connection_t *c, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
 {
@@ -94,10 +78,10 @@ namespace ForeignWindows {
 
 unsigned long FindTopLevel(const QString &windowClass, const QString &title)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = XcbConnection();
     if (!c)
         return 0;
-    const Atoms atoms{atom(c, "_NET_WM_PID"), atom(c, "_NET_WM_NAME"), atom(c, "UTF8_STRING")};
+    const Atoms atoms{XcbAtom(c, "_NET_WM_PID"), XcbAtom(c, "_NET_WM_NAME"), XcbAtom(c, "UTF8_STRING")};
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     // Unmanaged windows and those of a desktop without a window manager are
     // children of the root; a window manager puts the others into frames.

@@ -1,5 +1,7 @@
 #include "X11Windows.h"
 
+#include "XcbConnection.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QEvent>
 #include <QGuiApplication>
@@ -7,33 +9,15 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 
-#include <xcb/xcb.h>
-
-#include <cstring>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
-xcb_connection_t *connection()
-{
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
 xcb_window_t rootWindow(xcb_connection_t *c)
 {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-}
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return result;
 }
 
 void sendToRoot(xcb_connection_t *c, xcb_window_t window, xcb_atom_t type, std::uint32_t d0,
@@ -55,18 +39,18 @@ void sendToRoot(xcb_connection_t *c, xcb_window_t window, xcb_atom_t type, std::
 
 void applySkipStates(QWidget *window)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = XcbConnection();
     if (!c || !window->windowHandle() || !window->internalWinId())
         return;
     const auto id = xcb_window_t(window->internalWinId());
-    const xcb_atom_t state = atom(c, "_NET_WM_STATE");
-    const xcb_atom_t skipTaskbar = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-    const xcb_atom_t skipPager = atom(c, "_NET_WM_STATE_SKIP_PAGER");
+    const xcb_atom_t state = XcbAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = XcbAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t skipPager = XcbAtom(c, "_NET_WM_STATE_SKIP_PAGER");
     if (!window->isVisible()) {
         // Before mapping, the property itself is what a window manager reads.
         std::vector<xcb_atom_t> states{skipTaskbar, skipPager};
         if (window->windowFlags() & Qt::WindowStaysOnTopHint)
-            states.push_back(atom(c, "_NET_WM_STATE_ABOVE"));
+            states.push_back(XcbAtom(c, "_NET_WM_STATE_ABOVE"));
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                             std::uint32_t(states.size()), states.data());
     } else {
@@ -176,10 +160,10 @@ private:
                     w->raise();
             // Qt may leave the request in its buffer until some later event:
             // meanwhile the other window would stay on top.
-            if (xcb_connection_t *c = connection())
+            if (xcb_connection_t *c = XcbConnection())
                 xcb_flush(c);
         });
-        xcb_connection_t *c = connection();
+        xcb_connection_t *c = XcbConnection();
         if (!c)
             return;
         m_root = rootWindow(c);
@@ -220,7 +204,7 @@ namespace X11Windows {
 
 bool Available()
 {
-    return connection() != nullptr;
+    return XcbConnection() != nullptr;
 }
 
 void KeepOutOfTaskbar(QWidget *window)
@@ -240,11 +224,11 @@ void KeepAboveAndFocusOnClick(QWidget *window)
 
 void ActivateForeignWindow(unsigned long xWindow)
 {
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = XcbConnection();
     if (!c)
         return;
     const auto id = xcb_window_t(xWindow);
-    const xcb_atom_t check = atom(c, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t check = XcbAtom(c, "_NET_SUPPORTING_WM_CHECK");
     auto *reply = xcb_get_property_reply(
         c, xcb_get_property(c, 0, rootWindow(c), check, XCB_ATOM_WINDOW, 0, 1), nullptr);
     const bool windowManager = reply && xcb_get_property_value_length(reply) >= 4;
@@ -255,7 +239,7 @@ void ActivateForeignWindow(unsigned long xWindow)
     free(attributes);
     const bool managed = windowManager && !bypassing;
     if (managed) {
-        sendToRoot(c, id, atom(c, "_NET_ACTIVE_WINDOW"), 1 /* from an application */, XCB_CURRENT_TIME, 0);
+        sendToRoot(c, id, XcbAtom(c, "_NET_ACTIVE_WINDOW"), 1 /* from an application */, XCB_CURRENT_TIME, 0);
     } else {
         const std::uint32_t above = XCB_STACK_MODE_ABOVE;
         xcb_configure_window(c, id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
