@@ -3,10 +3,12 @@
 #include "ForeignWindows.h"
 #include "X11Windows.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 bool PreviousInstance = false;
 
@@ -85,10 +87,11 @@ void postQuitRequest()
         QCoreApplication::instance(),
         [] {
             // Events handled before the program's event loop has started (a
-            // handler that processes pending events during start-up) would
-            // drop a quit on the floor: hand it on until the loop runs.
-            if (QThread::currentThread()->loopLevel() == 0)
-                postQuitRequest();
+            // handler that processes pending events during start-up, or the
+            // loop of a box still open then) would drop a quit on the floor:
+            // hand it on until the program's own loop runs.
+            if (QThread::currentThread()->loopLevel() == 0 || QApplication::activeModalWidget())
+                QTimer::singleShot(20, [] { postQuitRequest(); }); // no busy loop while a box waits
             else
                 QCoreApplication::quit();
         },
