@@ -13,23 +13,6 @@ sys.path.insert(0, os.path.join(top, "tests/e2e"))
 os.environ.setdefault("ZORVEL_BIN", os.path.join(top, "build/bin"))
 import zorvel_e2e as e2e  # noqa: E402
 
-LINK_BLUE = (6, 69, 173)
-
-
-def first_link(session, bar):
-    """Screen position of the first link pixel in the bar's page."""
-    left, top_, width, _ = session.geometry(bar)
-    rows = session.pixels(left + 90, top_ + 2, width - 150, 20)
-    for x in range(width - 150):
-        for y in range(20):
-            if all(abs(c - l) < 40 for c, l in zip(rows[y][x], LINK_BLUE)):
-                return left + 90 + x + 3, top_ + 2 + y
-    return None
-
-
-def find_window(session, pid, title):
-    return session.find_window(pid, title)
-
 out = os.path.join(top, "docs/screenshots")
 os.makedirs(out, exist_ok=True)
 
@@ -52,10 +35,10 @@ with e2e.Session(screen="1280x800x24") as s:
     subprocess.run(["xsetroot", "-solid", "#3a5f7d"], env=s.env, check=True)
     s.start_budgetweb("--demo")
     proc = s.start_zorvel()
-    bar = find_window(s, proc.pid, "Zorvel")
-    link = e2e.wait_for(lambda: first_link(s, bar), 30, what="the sign-in link")
+    bar = s.find_window(proc.pid, "Zorvel")
+    link = e2e.wait_for(lambda: e2e.first_link(s, bar), 30, what="the sign-in link")
     xdotool(s, "mousemove", str(link[0]), str(link[1]), "click", "1")
-    account = find_window(s, proc.pid, "Account")
+    account = s.find_window(proc.pid, "Account")
     e2e.wait_for(lambda: s.geometry(account)[3] > 100, 20, what="the account window to grow")
     xdotool(s, "mousemove", "900", "600")
     time.sleep(1.5)  # let the grown page paint
@@ -74,7 +57,7 @@ with e2e.Session(screen="1280x800x24") as s:
     shoot(s, "bar.png", left, 0, width, 62)
     # Configure, the middle button of the upper group.
     xdotool(s, "mousemove", str(left + width - 53 + 17 + 8), "10", "click", "1")
-    prefs = find_window(s, proc.pid, "Preferences")
+    prefs = s.find_window(proc.pid, "Preferences")
     time.sleep(1.5)
     p_left, p_top, p_width, p_height = s.geometry(prefs)
     shoot(s, "preferences.png", p_left, p_top, p_width, p_height)

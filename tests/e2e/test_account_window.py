@@ -7,39 +7,10 @@ import subprocess
 import zorvel_e2e as e2e
 
 check = e2e.Check()
-LINK_BLUE = (6, 69, 173)
-
-
-def is_link(pixel):
-    r, g, b = pixel
-    return abs(r - LINK_BLUE[0]) < 40 and abs(g - LINK_BLUE[1]) < 40 and abs(b - LINK_BLUE[2]) < 40
-
-
-def first_link(session, bar):
-    """Screen position of the first link pixel in the bar's first text row."""
-    left, top, width, _ = session.geometry(bar)
-    rows = session.pixels(left + 90, top + 2, width - 150, 20)
-    for x in range(width - 150):
-        for y in range(20):
-            if is_link(rows[y][x]):
-                return left + 90 + x + 3, top + 2 + y
-    return None
 
 
 def white_pixels(session, left, top, width, height):
     return sum(1 for row in session.pixels(left, top, width, height) for p in row if p == (255, 255, 255))
-
-
-def find_window(session, pid, title, timeout=30.0):
-    """Session.find_window, retried when a window vanishes while the tree is read."""
-    from Xlib import error as xerror
-
-    def look():
-        try:
-            return session.find_window(pid, title, timeout=0)
-        except (AssertionError, xerror.XError):
-            return None
-    return e2e.wait_for(look, timeout, what=f"window '{title}' of pid {pid}")
 
 
 def xdotool(session, *args):
@@ -50,11 +21,11 @@ with e2e.Session() as s:
     s.start_x()
     s.start_budgetweb("--demo")
     proc = s.start_zorvel()
-    bar = find_window(s, proc.pid, "Zorvel")
-    link = e2e.wait_for(lambda: first_link(s, bar), 30, what="the home page's sign-in link")
+    bar = s.find_window(proc.pid, "Zorvel")
+    link = e2e.wait_for(lambda: e2e.first_link(s, bar), 30, what="the home page's sign-in link")
 
     xdotool(s, "mousemove", str(link[0]), str(link[1]), "click", "1")
-    account = find_window(s, proc.pid, "Account", timeout=20)
+    account = s.find_window(proc.pid, "Account", timeout=20)
     left, top, width, _ = s.geometry(account)
     check((left, top, width) == (235 + 405 - 173, 62, 346),
           f"the account window stands centred under the bar at 467,62, 346 wide (got {left},{top},{width})")
@@ -69,7 +40,7 @@ with e2e.Session() as s:
     page = e2e.wait_for(lambda: white_pixels(s, left + 2, top + 2, 300, height - 4) > 2000, 10,
                         what="the account page painted")
     check(page, "the account page shows once grown")
-    check(find_window(s, proc.pid, "Zorvel").id == bar.id, "the bar stays on its page, shown")
+    check(s.find_window(proc.pid, "Zorvel").id == bar.id, "the bar stays on its page, shown")
 
     # The user name field has the focus; the flow ends on the web application's home page.
     xdotool(s, "mousemove", str(left + 200), str(top + 39), "click", "1")
@@ -83,7 +54,7 @@ with e2e.Session() as s:
     def signed_in():
         bl, bt, bw, _ = s.geometry(bar)
         # The signed-in page has an expense form (white fields) and no sign-in link.
-        return first_link(s, bar) is None and white_pixels(s, bl + 60, bt + 26, bw - 120, 22) > 300
+        return e2e.first_link(s, bar) is None and white_pixels(s, bl + 60, bt + 26, bw - 120, 22) > 300
     check(bool(e2e.wait_for(signed_in, 20, what="the signed-in home page in the bar")),
           "the bar shows the signed-in home page")
     check(proc.poll() is None, "zorvel still runs")

@@ -11,23 +11,7 @@ import bar_motion as m
 import zorvel_e2e as e2e
 
 check = e2e.Check()
-LINK_BLUE = (6, 69, 173)
 NOTE = "typed under openbox"
-
-
-def is_link(pixel):
-    return all(abs(c - l) < 40 for c, l in zip(pixel, LINK_BLUE))
-
-
-def first_link(s, bar):
-    """Screen position of the first link pixel in the bar's first text row."""
-    left, top, width, _ = s.geometry(bar)
-    rows = s.pixels(left + 90, top + 2, width - 150, 20)
-    for x in range(width - 150):
-        for y in range(20):
-            if is_link(rows[y][x]):
-                return left + 90 + x + 3, top + 2 + y
-    return None
 
 
 def first_field(s, bar):
@@ -68,7 +52,7 @@ with e2e.Session() as s:
     check(s.geometry(bar) == (235, 0, 810, 62), f"shown again at 235,0 under openbox (got {s.geometry(bar)})")
 
     # Sign in through the account window; the bar then shows the form of the signed-in page.
-    link = e2e.wait_for(lambda: first_link(s, bar), 30, what="the home page's sign-in link")
+    link = e2e.wait_for(lambda: e2e.first_link(s, bar), 30, what="the home page's sign-in link")
     xdotool(s, "mousemove", str(link[0]), str(link[1]), "click", "1")
     account = s.find_window(proc.pid, "Account", timeout=20)
     e2e.wait_for(lambda: s.geometry(account)[3] > 50, 20, what="the account window to grow")
@@ -78,7 +62,7 @@ with e2e.Session() as s:
     xdotool(s, "key", "Tab")
     xdotool(s, "type", "--delay", "20", "demo")
     xdotool(s, "key", "Return")
-    field = e2e.wait_for(lambda: first_link(s, bar) is None and first_field(s, bar), 30,
+    field = e2e.wait_for(lambda: e2e.first_link(s, bar) is None and first_field(s, bar), 30,
                          what="the signed-in home page's form in the bar")
 
     xdotool(s, "mousemove", str(field[0]), str(field[1]), "click", "1")

@@ -11,7 +11,7 @@ import sys
 import tempfile
 import time
 
-from Xlib import X, display as xdisplay
+from Xlib import X, display as xdisplay, error as xerror
 
 BIN = os.environ.get("ZORVEL_BIN", os.path.join(os.path.dirname(__file__), "../../build/bin"))
 SOURCE = os.environ.get("ZORVEL_SOURCE", os.path.join(os.path.dirname(__file__), "../.."))
@@ -176,6 +176,12 @@ class Session:
 
     def find_window(self, pid, title, timeout=30.0, mapped=True):
         def look():
+            try:
+                return look_once()
+            except xerror.XError:  # a window went away while the tree was read
+                return None
+
+        def look_once():
             for w in self.windows_of(pid):
                 try:
                     name = w.get_wm_name()
@@ -244,6 +250,20 @@ class Session:
         os.makedirs(os.path.dirname(self.config_path()), exist_ok=True)
         with open(self.config_path(), "w") as f:
             f.write(text)
+
+
+LINK_BLUE = (6, 69, 173)
+
+
+def first_link(session, bar):
+    """Screen position of the first link pixel in the bar's page, left of its buttons."""
+    left, top, width, _ = session.geometry(bar)
+    rows = session.pixels(left + 90, top + 2, width - 150, 20)
+    for x in range(width - 150):
+        for y in range(20):
+            if all(abs(c - l) < 40 for c, l in zip(rows[y][x], LINK_BLUE)):
+                return left + 90 + x + 3, top + 2 + y
+    return None
 
 
 def dark_pixels(rows, threshold=110):

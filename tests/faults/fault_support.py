@@ -112,15 +112,7 @@ def mapped_windows(session, pid, title):
 
 
 def find_window(session, pid, title, timeout=30.0):
-    """Session.find_window, retried when a window vanishes while the tree is read."""
-    from Xlib import error as xerror
-
-    def look():
-        try:
-            return session.find_window(pid, title, timeout=0)
-        except (AssertionError, xerror.XError):
-            return None
-    return e2e.wait_for(look, timeout, what=f"window '{title}' of pid {pid}")
+    return session.find_window(pid, title, timeout)
 
 
 def painted(session, window):
