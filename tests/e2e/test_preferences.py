@@ -10,18 +10,13 @@ import subprocess
 from Xlib import X
 
 import zorvel_e2e as e2e
+from preferences_layout import APPLY, TABS, height_box
 
 check = e2e.Check()
 OUTPUT = os.path.join(os.path.dirname(os.path.abspath(e2e.BIN)), "test-output", "preferences")
 os.makedirs(OUTPUT, exist_ok=True)
 
 DIALOG = (669, 260, 356, 375)
-# The dialog's Tabs control and, on its Application page, the Dimensions box
-# with the height and width boxes, in the dialog's own coordinates.
-TABS = (6, 8, 343, 313)
-DIM_BOX_LEFT, DIM_BOX_TOP = 8, 200
-EDIT_LEFT, EDIT_WIDTH = 50, 41
-APPLY = (272, 328, 75, 25)
 
 
 def xdotool(session, *args):
@@ -52,28 +47,8 @@ def new_preferences_window(session, pid, known):
                         30, what="a new Preferences window")
 
 
-def white_runs(column):
-    """(start, length) of the runs of pure white pixels in a column of pixels
-    (the dialog's own background is a near-white grey in some styles)."""
-    runs, start = [], None
-    for y, (r, g, b) in enumerate(column + [(0, 0, 0)]):
-        if r == g == b == 255:
-            start = y if start is None else start
-        elif start is not None:
-            runs.append((start, y - start))
-            start = None
-    return runs
 
 
-def height_box(session, left, top):
-    """Screen centre of the height box: the first white box of its height in
-    the column through its right half, below the Dimensions box's top (the tab
-    bar's height is the style's, so it is looked for, not assumed)."""
-    x = left + TABS[0] + DIM_BOX_LEFT + EDIT_LEFT + EDIT_WIDTH * 3 // 4
-    y0 = top + TABS[1] + DIM_BOX_TOP
-    column = [row[0] for row in session.pixels(x, y0, 1, 110)]
-    boxes = [(x, y0 + s + n // 2) for s, n in white_runs(column) if 12 <= n <= 21]
-    return boxes[0] if boxes else None
 
 
 def colour_counts(rows):
